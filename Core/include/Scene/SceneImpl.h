@@ -1,0 +1,91 @@
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <cstddef>
+#include <functional>
+#include <memory>
+#include <optional>
+
+#include "Common/Cartographic.h"
+#include "Common/HeightReference.h"
+#include "Common/Publisher.h"
+#include "Common/Vector2.h"
+#include "Common/Vector3.h"
+#include "Renderer/Camera.h"
+#include "Renderer/Context.h"
+#include "Scene/FrameState.h"
+#include "Scene/GlobeImpl.h"
+#include "Scene/MapProjection.h"
+#include "Scene/PrimitiveCollection.h"
+
+namespace qel {
+
+/// The scene: camera, render context, globe, primitives and the per-frame work. Owned
+/// by the viewer and touched on the main thread only (the camera's pose excepted).
+///
+/// Operations that navigation calls through a `const SceneImpl&` may still move the
+/// camera (a zoom step aims its pick ray from the new eye), so the camera, like the
+/// globe, is reachable as non-const from a const scene.
+class SceneImpl {
+ public:
+  using PostCullPublisher =
+      Publisher<std::function<void(SceneImpl&, const std::chrono::steady_clock::time_point&)>>;
+
+  SceneImpl();
+  ~SceneImpl();
+  SceneImpl(const SceneImpl&) = delete;
+  SceneImpl& operator=(const SceneImpl&) = delete;
+
+  Camera& getCamera() const noexcept { return *camera_; }
+  GlobeImpl& getGlobe() const noexcept { return *globe_; }
+  Context& getContext() const noexcept { return *context_; }
+  FrameState& getFrameState() const noexcept { return *frameState_; }
+  PrimitiveCollection& getPrimitives() const noexcept { return *primitives_; }
+  const MapProjection& getMapProjection() const noexcept { return mapProjection_; }
+  PostCullPublisher& getPostCull() const noexcept { return *postCull_; }
+
+  /// Factor applied to keyboard speeds (1 by default).
+  double getResolution() const noexcept { return resolution_; }
+  /// Ignores values that are not finite and positive.
+  void setResolution(double resolution) noexcept;
+
+  /// Surface height for a height reference: the terrain for the terrain and surface
+  /// references (the tiles this host has are boxes and do not carry heights), empty
+  /// for `None` or an empty position.
+  std::optional<double> getHeight(const std::optional<Cartographic>& position, HeightReference reference) const;
+  /// Globe point under a window pixel (origin top left).
+  std::optional<Vector3<double>> pickGlobe(const Vector2<int>& windowPosition) const;
+  /// Nearest point under a window pixel on the selectable primitives (models, tiles) or
+  /// the terrain.
+  std::optional<Vector3<double>> pickPositionWorldCoordinates(const Vector2<int>& windowPosition) const;
+
+  /// Sets the window size: the camera's viewport, the frustum's aspect ratio and the
+  /// drawing buffer.
+  void setWindowSize(int width, int height);
+
+  /// One frame's scene work, in order: update every primitive, run the frame state's
+  /// task queue, raise post-cull with `frameTime`.
+  void render(std::chrono::steady_clock::time_point frameTime);
+
+  /// When set, navigation intersects its rays with an ellipsoid instead of picking the globe.
+  bool ellipsoidPick = false;
+  /// The geographic position under the mouse, written by the camera manipulator every frame.
+  Cartographic mousePosition;
+
+  /// Test hooks: number of world-position (space) picks so far.
+  std::size_t getPositionPickCount() const noexcept { return positionPickCount_.load(); }
+
+ private:
+  std::unique_ptr<Camera> camera_;
+  std::unique_ptr<GlobeImpl> globe_;
+  std::unique_ptr<Context> context_;
+  std::unique_ptr<FrameState> frameState_;
+  std::unique_ptr<PrimitiveCollection> primitives_;
+  std::unique_ptr<PostCullPublisher> postCull_;
+  MapProjection mapProjection_;
+  double resolution_ = 1.0;
+  mutable std::atomic<std::size_t> positionPickCount_{0};
+};
+
+}  // namespace qel

@@ -1,0 +1,137 @@
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+#include "Scene/Scene.h"
+#include "Scene/SceneImpl.h"
+#include "Viewer/CameraManipulatorImpl.h"
+#include "Viewer/CursorAction.h"
+#include "Viewer/EventHandler.h"
+#include "Viewer/GUIEventAdapter.h"
+
+namespace qel {
+
+class Viewer;
+class CameraManipulator;
+
+/// The viewer's engine: owns the scene, queues input, runs the frame loop on the main
+/// thread. Frame order, once per `frame()`:
+///  1. drain AsyncSystem's main-thread queue;
+///  2. deliver each queued input event to the event handlers in the order they were
+///     added, then to the installed manipulator; a handler returning true marks the
+///     event handled and those after it (the manipulator included) ignore it;
+///  3. deliver the frame event to all of them whatever they return;
+///  4. the manipulator's `doKeyDownOperateSaved` (clearing its `keyStepRestart` when
+///     that call took a step);
+///  5. the scene's frame work (primitives' updates, frame-state tasks, post-cull);
+///  6. the manipulator's `updateCamera` with the scene's camera;
+///  7. the render callback, if any (the demo draws there; tests have none).
+/// A handler or step that throws is logged and the frame goes on.
+///
+/// Handlers may add and remove handlers (and install a manipulator) while they are being
+/// called: each event goes to the handlers registered when its delivery starts, less those
+/// removed meanwhile, so a handler added during a frame gets events from the next one on.
+///
+/// `queueEvent` and `releaseAllKeys` may be called from any thread; everything else
+/// belongs to the main thread.
+class ViewerImpl : public std::enable_shared_from_this<ViewerImpl> {
+ public:
+  using TimePoint = std::chrono::steady_clock::time_point;
+
+  /// A viewer over a new scene (procedural terrain, an 800 × 600 window).
+  static std::shared_ptr<ViewerImpl> create();
+  static std::shared_ptr<ViewerImpl> create(std::shared_ptr<SceneImpl> scene);
+  ~ViewerImpl();
+  ViewerImpl(const ViewerImpl&) = delete;
+  ViewerImpl& operator=(const ViewerImpl&) = delete;
+
+  SceneImpl& getScene() const noexcept { return *scene_; }
+  const Scene& getPublicScene() const noexcept { return publicScene_; }
+  /// The public face handed to handlers.
+  const Viewer& getViewer() const noexcept { return *viewer_; }
+
+  /// Adding a null handler or one already registered does nothing.
+  void addEventHandler(std::shared_ptr<EventHandler> handler);
+  /// Removing a handler that is not registered does nothing.
+  void removeEventHandler(EventHandler& handler);
+  std::size_t getEventHandlerCount() const noexcept { return handlers_.size(); }
+
+  /// Installs a manipulator (the facade's viewer reference is set to this viewer); a null
+  /// facade removes the installed manipulator.
+  void setCameraManipulator(const std::shared_ptr<CameraManipulator>& manipulator);
+  void setCameraManipulatorImpl(std::shared_ptr<CameraManipulatorImpl> manipulator);
+  std::shared_ptr<CameraManipulatorImpl> getCameraManipulator() const noexcept { return manipulator_; }
+
+  /// The current frame's time stamp (read from the clock once at the start of each frame).
+  TimePoint getFrameStamp() const noexcept { return frameStamp_; }
+  /// Frames started so far: during the first frame this is 1.
+  std::uint64_t getFrameNumber() const noexcept { return frameNumber_; }
+
+  /// Queues an input event for the next frame, as given (the handlers judge positions and
+  /// deltas themselves), except for key events:
+  ///  - a key event without Shift, Control or Alt gets `ModKey::None` added, so that the
+  ///    navigation table can tell a plain key from a modified one;
+  ///  - a key-up reports every modifier its key went down with, whatever is held when it
+  ///    comes up, so that releasing the modifier first leaves no navigation bit set.
+  void queueEvent(const GUIEventAdapter& event);
+  std::size_t getQueuedEventCount() const noexcept;
+  /// Queues a key-up for every key that is down (for a window losing the focus, which
+  /// then never sees those keys come up).
+  void releaseAllKeys();
+
+  /// Runs one frame (see the class comment). A call from inside a frame (a handler
+  /// calling it) is refused and logged.
+  void frame();
+  /// Called at the end of every frame, after `updateCamera`.
+  void setRenderCallback(std::function<void(ViewerImpl&)> callback);
+
+  /// Registers the calling thread as the main thread of AsyncSystem: from then on the
+  /// facades' calls from other threads are queued and run by `frame`.
+  void registerMainThread();
+  /// Stops: clears the main-thread registration (if this viewer made it) and destroys
+  /// pending main-thread tasks, so that waiting queries end with a broken promise.
+  void stop();
+
+  void setSceneCursor(CursorAction action);
+  /// The cursor shown now.
+  CursorAction getSceneCursor() const noexcept { return cursor_; }
+  /// Test hook: every cursor action set, in order (the oldest are dropped once it grows
+  /// long, so that a long session does not keep them all).
+  const std::vector<CursorAction>& getCursorHistory() const noexcept { return cursorHistory_; }
+  void clearCursorHistory() { cursorHistory_.clear(); }
+
+ private:
+  explicit ViewerImpl(std::shared_ptr<SceneImpl> scene);
+  void deliverInput(const GUIEventAdapter& event);
+  void deliverFrameEvent();
+  void runKeyboardStep();
+  bool isRegistered(const EventHandler* handler) const noexcept;
+
+  std::shared_ptr<SceneImpl> scene_;
+  Scene publicScene_;
+  std::unique_ptr<Viewer> viewer_;
+  std::vector<std::shared_ptr<EventHandler>> handlers_;
+  std::shared_ptr<CameraManipulatorImpl> manipulator_;
+  // Guards the queue and the held keys: window systems may queue from their own thread.
+  mutable std::mutex queueMutex_;
+  std::vector<GUIEventAdapter> queuedEvents_;
+  // Key code -> every modifier mask the key went down with while held.
+  std::map<std::int32_t, std::int32_t> heldKeyModifiers_;
+  std::function<void(ViewerImpl&)> renderCallback_;
+  TimePoint frameStamp_{};
+  std::uint64_t frameNumber_ = 0;
+  CursorAction cursor_ = CursorAction::Default;
+  std::vector<CursorAction> cursorHistory_;
+  bool registeredMainThread_ = false;
+  std::uint32_t registeredThreadId_ = 0;
+  bool inFrame_ = false;
+};
+
+}  // namespace qel
