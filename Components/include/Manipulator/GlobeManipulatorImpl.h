@@ -1,0 +1,242 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+
+#include "Common/Angle.h"
+#include "Common/Cartographic.h"
+#include "Common/Publisher.h"
+#include "Common/Quaternion.h"
+#include "Common/Vector2.h"
+#include "Common/Vector3.h"
+#include "Common/Viewpoint.h"
+#include "Viewer/CameraManipulatorImpl.h"
+
+namespace qel {
+
+class Camera;
+class FlightPath;
+class GUIEventAdapter;
+class SceneImpl;
+class Tween;
+class TweenCollection;
+class Viewer;
+struct GlobeManipulatorTestAccess;
+
+/// The globe camera manipulator. It owns the camera pose (eye position and orientation
+/// in the Earth-fixed frame), turns mouse, wheel and keyboard input into motion of that
+/// pose, derives once per frame the navigation quantities the motions read, hands the
+/// pose to the render camera, and announces every change of pose as a `Viewpoint`.
+///
+/// Main thread only: the viewer calls `handle`, `updateCamera` and
+/// `doKeyDownOperateSaved`; applications reach it through `GlobeManipulator`.
+class GlobeManipulatorImpl : public CameraManipulatorImpl {
+ public:
+  using ViewpointPublisher = Publisher<std::function<void(const Viewpoint&)>>;
+
+  /// Direction of the keyboard's turn (`pan`) and straight move (`moveEye`).
+  enum class PanDir : std::int32_t { Forward = 0, Backward = 1, Left = 2, Right = 3, Up = 4, Down = 5 };
+
+  GlobeManipulatorImpl();
+  ~GlobeManipulatorImpl() override;
+  GlobeManipulatorImpl(const GlobeManipulatorImpl&) = delete;
+  GlobeManipulatorImpl& operator=(const GlobeManipulatorImpl&) = delete;
+
+  // Host entry points.
+  using GUIEventHandler::handle;
+  bool handle(const GUIEventAdapter& ea, const Viewer& viewer) override;
+  void updateCamera(Camera& camera) override;
+  void home() override;
+  /// True when the eye is below the terrain (height above terrain < 0 at the last frame).
+  bool isCameraUnderground() const override;
+  void doKeyDownOperateSaved(const Viewer& viewer) override;
+  void setKeyOperaterSpeed(double pan, double pitch, double rotate, double move) override;
+  void getKeyOperaterSpeed(double& pan, double& pitch, double& rotate, double& move) override;
+  void setMouseZoomSpeed(double speed) override;
+  void getMouseZoomSpeed(double& speed) override;
+  void setMouseTiltLessZeroEnable(bool enable) override;
+  bool isMouseTiltLessZeroEnable() override;
+
+  // Pose.
+  const Vector3<double>& getPosition() const noexcept { return position; }
+  void setPosition(const Vector3<double>& p) { position = p; }
+  const Quaternion& getOrientation() const noexcept { return orientation; }
+  void setOrientation(const Quaternion& q) { orientation = q; }
+
+  // Settings.
+  bool isUndergroundAllowed() const noexcept { return undergroundAllowed; }
+  void setUndergroundAllowed(bool allowed) { undergroundAllowed = allowed; }
+  bool isTopViewFixed() const noexcept { return topViewFixed; }
+  /// Turning the fixed top view on first looks straight down; an unchanged value does nothing.
+  void setTopViewFixed(bool fixed);
+  bool isFlying() const noexcept;
+
+  /// Keeps the tilt and turns the view to face north about the point under the pointer.
+  void turnNorthUp();
+  /// Makes the view vertical about the point under the pointer, keeping the heading.
+  void lookDown();
+
+  /// Stops every motion: a running or paused flight, momentum and all inertia.
+  void stopCamera();
+
+  ViewpointPublisher& getViewpointChanged() noexcept { return *viewpointChanged; }
+
+  /// Derived navigation state of the last frame (read-only views for the host and tools).
+  const Cartographic& getEyeCartographic() const noexcept { return eyeCartographic; }
+  double getHeightAboveTerrain() const noexcept { return heightAboveTerrain; }
+  double getTerrainHeight() const noexcept { return terrainHeight; }
+  Radian getHeading() const noexcept { return heading; }
+  Radian getTilt() const noexcept { return tilt; }
+  double getViewPitch() const noexcept { return viewPitch; }
+  const Vector3<double>& getNavCenter() const noexcept { return navCenter; }
+  const Cartographic& getMouseCartographic() const noexcept { return mouseCartographic; }
+
+ private:
+  friend struct GlobeManipulatorTestAccess;
+
+  // Frame state (GlobeManipulatorImpl.cpp).
+  void updateMembers(const SceneImpl& scene);
+  Radian computeHeading() const;
+  void checkViewpointChanged();
+
+  // Input (GlobeManipulatorInput.cpp).
+  bool handlePush(const GUIEventAdapter& ea, const Viewer& viewer, SceneImpl& scene);
+  bool handleRelease(const GUIEventAdapter& ea, SceneImpl& scene);
+  bool handleDrag(const GUIEventAdapter& ea, const Viewer& viewer, SceneImpl& scene);
+  bool handleKey(const GUIEventAdapter& ea);
+  bool handleScroll(const GUIEventAdapter& ea, SceneImpl& scene);
+  bool handleFrame(const Viewer& viewer, SceneImpl& scene);
+  /// Globe pick under a window position; refreshes the mouse hit fields when `record`.
+  std::optional<Vector3<double>> pickGlobeAt(const Vector2<float>& window, const SceneImpl& scene) const;
+  void globeHitTest(const Vector2<float>& window, const SceneImpl& scene);
+
+  // Drag navigation (GlobeManipulatorDrag.cpp).
+  void cameraRotate(const Vector3<double>& axis, const Radian& angle);
+  void rotate(const Radian& angle, const Vector3<double>& axis, const SceneImpl& scene);
+  void cameraPitch(const Radian& angle);
+  void pitchPos(const Radian& angle, const Vector3<double>& pivot, const SceneImpl& scene);
+  void pitchCenter(const Radian& angle, const SceneImpl& scene);
+  void pan(const Vector3<double>& to, const Vector3<double>& from, const SceneImpl& scene, bool limit);
+  void collisionRoll(const Radian& angle, const Vector3<double>& axis, const SceneImpl& scene, bool momentum);
+  void collisionPitchPos(const Radian& angle, const Vector3<double>& pivot, const SceneImpl& scene);
+  void mouseLeftDrag(const Vector2<float>& previous, const Vector2<float>& current, const SceneImpl& scene);
+  bool calMouseSpeedLimitParam(const Vector3<double>& pressPoint, const Vector2<float>& pressMouse,
+                               const SceneImpl& scene);
+  Radian calculateSpeed(const Vector2<float>& window, const Vector3<double>& point,
+                        const Vector3<double>& pressPoint, const SceneImpl& scene);
+  bool limitSpeed(Vector3<double>& from, Vector3<double>& to);
+  bool naviHitTestSpace(const Vector2<float>& window, const SceneImpl& scene);
+  std::optional<Vector3<double>> getNaviSpaceMouseIntersectPos() const;
+  std::optional<Cartographic> getNaviGeoMouseIntersectPos() const;
+  double grabSphereRadius(const SceneImpl& scene) const;
+  /// The underground depth clamp: how far an underground motion may reach from the eye.
+  double undergroundDepthClamp(const SceneImpl& scene) const;
+  /// Terrain height under a position, 0 when the globe has none.
+  double surfaceHeight(const Cartographic& c, const SceneImpl& scene) const;
+
+  // Zoom and collision (GlobeManipulatorZoom.cpp).
+  double calcZoomDistance(const Vector3<double>& target, const SceneImpl& scene) const;
+  void collisionZoom(double amount, const Vector3<double>& target, const SceneImpl& scene,
+                     const Vector2<float>& mouse);
+  void setDistanceZ(double z, const SceneImpl& scene);
+  void adjustHeight(const SceneImpl& scene);
+
+  // Inertia and momentum (GlobeManipulatorInertia.cpp).
+  void interialZoom(double amount, const Vector3<double>& target, const Vector2<float>& mouse);
+  void interiaRoll(const Radian& angle, const Vector3<double>& axis);
+  void interia(const SceneImpl& scene);
+  void pauseFly();
+  void stopFly();
+  void pauseCamera();
+  void clearMomentum();
+  void clearRollInertia();
+  void clearInertia();
+  void cancelFlight();
+  void resetFlightState();
+
+  // Keyboard (GlobeManipulatorKeys.cpp).
+  void doKeyDownOperateSaved(float dt, const SceneImpl& scene);
+  void pan(PanDir dir, const Radian& angle, const SceneImpl& scene);
+  void moveEye(PanDir dir, float distance);
+
+  /// Stepped flights, filled in by the flight code; the frame pipeline reads `flying`,
+  /// `flightPaused` and `kind`.
+  struct FlightState {
+    std::int32_t tag = 0;
+    bool flying = false;
+    bool flightPaused = false;
+    std::int32_t kind = 0;
+    double progress = 0.0;
+  };
+
+  double orbitStep = 1.0;  // degrees per frame of an orbit flight
+  Vector3<double> position;
+  Quaternion orientation;
+  Quaternion pausedOrientation;
+  Vector3<double> pausedPosition;
+  std::shared_ptr<FlightPath> flightPath;
+  std::shared_ptr<Tween> currentFlight;
+  std::unique_ptr<TweenCollection> tweens;
+  Vector3<double> cachedEyePosition;
+  Cartographic eyeCartographic;
+  Vector3<double> viewDirection;
+  Cartographic mouseCartographic;
+  Vector3<double> mouseGlobePosition;
+  Vector3<double> navCenter;
+  double navCenterLongitude = 0.0;
+  double navCenterLatitude = 0.0;
+  Radian tilt;
+  Radian heading;
+  double distanceZ = 0.0;
+  double terrainHeight = 0.0;
+  double heightAboveTerrain = 0.0;
+  double viewPitch = 0.0;
+  bool spaceHit = false;
+  Cartographic spaceHitCartographic;
+  Vector3<double> spaceHitPosition;
+  Vector3<double> leftPressPosition;
+  Vector3<double> pivotPosition;
+  Vector3<double> pivotAxis;
+  Vector2<float> leftPressMouse;
+  double pixelLength = 0.0;
+  double maxZoomDistance = 0.0;
+  bool mouseGlobeHit = false;
+  bool navCenterFound = true;
+  bool mouseMoved = false;
+  FlightState flightState;
+  std::unique_ptr<Viewpoint> pendingViewpoint;
+
+  // Inertia.
+  bool zoomInertiaActive = false;
+  bool rollInertiaActive = false;
+  std::int32_t zoomInertiaStep = 0;
+  std::int32_t rollInertiaStep = 0;
+  std::int32_t inertiaSteps = 30;
+  double rollInertiaAngle = 0.0;
+  double zoomInertiaAmount = 0.0;
+  Vector2<float> zoomInertiaMouse;
+  Vector3<double> rollInertiaAxis;
+  Vector3<double> zoomInertiaTarget;
+
+  // Momentum.
+  bool momentumActive = false;
+  Radian momentumAngle;
+  Vector3<double> momentumAxis;
+
+  Vector2<float> lastMousePosition;
+  Vector2<float> dragMouse;
+  Vector2<float> pressMousePosition{-1.0f, -1.0f};
+  Vector2<float> lastScrollMouse;
+  std::chrono::steady_clock::time_point pressTime{};
+  double globeRadius = 6378137.0;
+  bool undergroundAllowed = false;
+  bool topViewFixed = false;
+  Vector3<double> notifiedPosition;
+  Quaternion notifiedOrientation;
+  std::unique_ptr<ViewpointPublisher> viewpointChanged;
+};
+
+}  // namespace qel
