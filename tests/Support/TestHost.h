@@ -6,6 +6,7 @@
 
 #include "Common/Cartographic.h"
 #include "Common/Vector2.h"
+#include "Common/Viewpose.h"
 #include "Manipulator/GlobeManipulator.h"
 #include "Scene/Terrain.h"
 #include "Support/GlobeManipulatorTestAccess.h"

@@ -1,0 +1,148 @@
+// Cost of the globe manipulator's frame, beside the host's globe pick of the view ray:
+// the pick is the one piece of work every frame needs anyway, so the difference is the
+// manipulator's own overhead.
+//
+//   Manipulator_IdleFrame            derived state + frame event + camera hand-over, nothing moving
+//   Navigation_Frame/<Mode>          one frame with its input: Idle, LeftDrag (one drag event per
+//                                    frame), ZoomInertia (a wheel notch every 30 frames), Momentum
+//   ..._Baseline                     GlobeImpl::pick of the view ray from the same pose
+
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <memory>
+#include <string>
+
+#include "Common/Clock.h"
+#include "Common/Ellipsoid.h"
+#include "Common/Transforms.h"
+#include "Manipulator/GlobeManipulator.h"
+#include "Scene/Terrain.h"
+#include "Viewer/GUIEventAdapter.h"
+#include "Viewer/Viewer.h"
+#include "Viewer/ViewerImpl.h"
+
+namespace {
+
+using namespace qel;
+using namespace std::chrono_literals;
+
+constexpr auto kFrameStep = 16ms;  // a 60 Hz frame
+constexpr int kInertiaFrames = 30;
+
+/// A viewer on the procedural terrain with a globe manipulator, 5 km above hilly land,
+/// looking 45° down.
+struct Rig {
+  Rig() {
+    Clock::useManualTime();
+    viewer = ViewerImpl::create();
+    viewer->getScene().getGlobe().setTerrain(Terrain::createProcedural());
+    viewer->getScene().setWindowSize(1280, 800);
+    manipulator = std::make_shared<GlobeManipulator>();
+    viewer->setCameraManipulator(manipulator);
+    const Vector3<double> eye = Ellipsoid::WGS84.cartographicToCartesian(Cartographic::fromDegrees(8.0, 46.0, 5000.0));
+    impl().setPosition(eye);
+    impl().setOrientation(Transforms::viewHeadingPitchRollToViewQuaternion(
+        eye, HeadingPitchRoll{0.3, Math::toRadians(-45.0), 0.0}, Ellipsoid::WGS84));
+    frame();
+  }
+  ~Rig() { Clock::useRealTime(); }
+
+  GlobeManipulatorImpl& impl() const { return manipulator->_getGlobeImpl(); }
+  const Viewer& view() const { return viewer->getViewer(); }
+  SceneImpl& scene() const { return viewer->getScene(); }
+
+  /// The manipulator's share of a frame: the frame event, the keyboard step and the
+  /// camera hand-over (what the viewer calls on it).
+  void manipulatorFrame(const GUIEventAdapter* input = nullptr) {
+    Clock::advance(kFrameStep);
+    if (input) impl().handle(*input, view());
+    impl().handle(frameEvent, view());
+    impl().doKeyDownOperateSaved(view());
+    impl().updateCamera(scene().getCamera());
+  }
+  void frame() {
+    Clock::advance(kFrameStep);
+    viewer->frame();
+  }
+  void send(const GUIEventAdapter& e) {
+    viewer->queueEvent(e);
+    frame();
+  }
+  void baselinePick() {
+    const Ray ray{impl().getPosition(), impl().getOrientation() * Vector3<double>(0.0, 0.0, -1.0)};
+    benchmark::DoNotOptimize(scene().getGlobe().pick(ray, scene()));
+  }
+
+  std::shared_ptr<ViewerImpl> viewer;
+  std::shared_ptr<GlobeManipulator> manipulator;
+  GUIEventAdapter frameEvent = GUIEventAdapter::makeFrame();
+};
+
+void idleFrame(benchmark::State& state) {
+  Rig rig;
+  for (auto _ : state) rig.manipulatorFrame();
+}
+
+void idleFrameBaseline(benchmark::State& state) {
+  Rig rig;
+  for (auto _ : state) rig.baselinePick();
+}
+
+void leftDragFrame(benchmark::State& state) {
+  Rig rig;
+  rig.send(GUIEventAdapter::makePush(640.0f, 500.0f, GUIEventAdapter::LEFT_MOUSE_BUTTON));
+  int step = 0;
+  for (auto _ : state) {
+    // Sweep 40 px left and back so the view stays over the same country.
+    const float x = 640.0f + static_cast<float>((step % 80) < 40 ? step % 40 : 40 - step % 40);
+    const GUIEventAdapter drag = GUIEventAdapter::makeDrag(x, 500.0f, GUIEventAdapter::LEFT_MOUSE_BUTTON);
+    rig.manipulatorFrame(&drag);
+    ++step;
+  }
+}
+
+void zoomInertiaFrame(benchmark::State& state) {
+  Rig rig;
+  int frame = 0;
+  float wheel = 120.0f;
+  for (auto _ : state) {
+    if (frame % kInertiaFrames == 0) {
+      // Alternate in and out so the eye stays at about the same height.
+      wheel = -wheel;
+      const GUIEventAdapter scroll = GUIEventAdapter::makeScroll(700.0f + static_cast<float>(frame % 7), 420.0f, wheel);
+      rig.manipulatorFrame(&scroll);
+    } else {
+      rig.manipulatorFrame();
+    }
+    ++frame;
+  }
+}
+
+void momentumFrame(benchmark::State& state) {
+  Rig rig;
+  rig.send(GUIEventAdapter::makePush(640.0f, 500.0f, GUIEventAdapter::LEFT_MOUSE_BUTTON));
+  rig.send(GUIEventAdapter::makeDrag(620.0f, 500.0f, GUIEventAdapter::LEFT_MOUSE_BUTTON));
+  rig.send(GUIEventAdapter::makeDrag(600.0f, 500.0f, GUIEventAdapter::LEFT_MOUSE_BUTTON));
+  rig.viewer->queueEvent(GUIEventAdapter::makeRelease(600.0f, 500.0f, GUIEventAdapter::LEFT_MOUSE_BUTTON));
+  rig.viewer->frame();  // no time passes: the release is a flick
+  for (auto _ : state) rig.manipulatorFrame();
+}
+
+void pickBaseline(benchmark::State& state) { idleFrameBaseline(state); }
+
+const bool registered = [] {
+  benchmark::RegisterBenchmark("Manipulator_IdleFrame", idleFrame);
+  benchmark::RegisterBenchmark("Manipulator_IdleFrame_Baseline", idleFrameBaseline);
+  benchmark::RegisterBenchmark("Navigation_Frame/Idle", idleFrame);
+  benchmark::RegisterBenchmark("Navigation_Frame_Baseline/Idle", pickBaseline);
+  benchmark::RegisterBenchmark("Navigation_Frame/LeftDrag", leftDragFrame);
+  benchmark::RegisterBenchmark("Navigation_Frame_Baseline/LeftDrag", pickBaseline);
+  benchmark::RegisterBenchmark("Navigation_Frame/ZoomInertia", zoomInertiaFrame);
+  benchmark::RegisterBenchmark("Navigation_Frame_Baseline/ZoomInertia", pickBaseline);
+  benchmark::RegisterBenchmark("Navigation_Frame/Momentum", momentumFrame);
+  benchmark::RegisterBenchmark("Navigation_Frame_Baseline/Momentum", pickBaseline);
+  return true;
+}();
+
+}  // namespace

@@ -1,0 +1,245 @@
+// The manipulator's state as the viewer loop drives it: start pose, home, the hand-over
+// to the render camera, the derived navigation centre and heading, shared settings and
+// the viewpoint-changed event.
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cmath>
+#include <thread>
+#include <vector>
+
+#include "Common/Ellipsoid.h"
+#include "Common/Transforms.h"
+#include "Support/TestHost.h"
+
+namespace qel::test {
+namespace {
+
+using Access = GlobeManipulatorTestAccess;
+
+TEST(GlobeManipulatorState, StartsAtTheHomePoseLookingAtTheEarthWithNorthUp) {
+  GlobeManipulatorImpl m;
+  EXPECT_EQ(m.getPosition(), Vector3<double>(20000000.0, 0.0, 0.0));
+  EXPECT_EQ(m.getOrientation(), Quaternion(0.5, 0.5, 0.5, 0.5));
+  EXPECT_EQ(m.homePosition, m.getPosition());
+  EXPECT_EQ(m.homeOrientation, m.getOrientation());
+  EXPECT_EQ(m.minHeightAboveTerrain, 1.0);
+  EXPECT_FALSE(m.isUndergroundAllowed());
+  EXPECT_FALSE(m.isTopViewFixed());
+  EXPECT_FALSE(m.isFlying());
+
+  // The start pose looks at the Earth's centre with north up.
+  const HeadingPitchRoll hpr =
+      Transforms::viewQuaternionToViewHeadingPitchRoll(m.getPosition(), m.getOrientation(), Ellipsoid::WGS84);
+  EXPECT_NEAR(hpr.heading, 0.0, 1e-9);
+  EXPECT_NEAR(hpr.pitch, -Math::PI_OVER_TWO, 1e-9);
+}
+
+TEST(GlobeManipulatorState, HomeRestoresTheStartPoseExactlyAfterMotion) {
+  TestHost host;
+  host.setPose(Cartographic::fromDegrees(10.0, 45.0, 3000.0), 30.0, -40.0);
+  host.send(GUIEventAdapter::makeScroll(400.0f, 300.0f, 120.0f));
+  host.frame(5);
+  ASSERT_NE(host.impl().getPosition(), host.impl().homePosition);
+
+  host.impl().home();
+  EXPECT_EQ(host.impl().getPosition(), Vector3<double>(20000000.0, 0.0, 0.0));
+  EXPECT_EQ(host.impl().getOrientation(), Quaternion(0.5, 0.5, 0.5, 0.5));
+}
+
+TEST(GlobeManipulatorState, CameraTakesThePoseOnlyWhenItDiffers) {
+  TestHost host;
+  host.frame();
+  EXPECT_EQ(host.camera().getPosition(), host.impl().getPosition());
+
+  host.camera().resetSetterCounts();
+  host.frame(3);
+  EXPECT_EQ(host.camera().getSetPositionCount(), 0u) << "a still camera is not touched";
+  EXPECT_EQ(host.camera().getSetOrientationCount(), 0u);
+
+  // Only the orientation changes: both setters run, once each.
+  const Quaternion turned =
+      (Quaternion::fromAxisAngle(Vector3<double>(1.0, 0.0, 0.0), Radian(0.01)) * host.impl().getOrientation())
+          .normalized();
+  host.impl().setOrientation(turned);
+  host.frame();
+  EXPECT_EQ(host.camera().getSetPositionCount(), 1u);
+  EXPECT_EQ(host.camera().getSetOrientationCount(), 1u);
+  EXPECT_NEAR(host.camera().getOrientation().dot(turned), 1.0, 1e-12);
+}
+
+struct NavCenterCase {
+  const char* name;
+  double eyeHeight;      // metres above flat terrain
+  double pitchDegrees;   // view pitch at the eye
+  bool ellipsoidPick;
+  double expectedReach;  // distance from the eye to the navigation centre
+  bool expectFound;
+};
+
+class NavigationCentre : public ::testing::TestWithParam<NavCenterCase> {};
+
+TEST_P(NavigationCentre, LiesWhereTheRulesPutIt) {
+  const NavCenterCase& c = GetParam();
+  TestHost host;
+  host.scene().ellipsoidPick = c.ellipsoidPick;
+  host.setPose(Cartographic::fromDegrees(20.0, 0.0, c.eyeHeight), 90.0, c.pitchDegrees);
+  const double reach = Vector3<double>::distance(Access::navCenter(host.impl()), host.impl().getPosition());
+  EXPECT_NEAR(reach, c.expectedReach, c.expectedReach * 1e-6);
+  EXPECT_EQ(Access::navCenterFound(host.impl()), c.expectFound);
+  // Whatever the rule, the centre lies straight ahead.
+  const Vector3<double> ahead = host.impl().getOrientation() * Vector3<double>(0.0, 0.0, -1.0);
+  EXPECT_NEAR((Access::navCenter(host.impl()) - host.impl().getPosition()).normalized().dot(ahead), 1.0, 1e-9);
+}
+
+// Looking 0.17° below the horizon meets flat ground ~10 km away from 30 m and ~300 km
+// from 1 000 m: far beyond the centre's reach near the horizon.
+INSTANTIATE_TEST_SUITE_P(
+    Horizon, NavigationCentre,
+    ::testing::Values(NavCenterCase{"low_hit", 30.0, -0.172, false, 250.0, true},
+                      NavCenterCase{"high_hit", 1000.0, -0.172, false, 5000.0, true},
+                      NavCenterCase{"low_sky", 30.0, 10.0, false, 50.0, false},
+                      NavCenterCase{"high_sky", 1000.0, 10.0, false, 1000.0, false},
+                      NavCenterCase{"ellipsoid_sky", 1000.0, 10.0, true, 1000.0, false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(GlobeManipulatorState, SteepViewCentresOnTheGroundPoint) {
+  TestHost host;
+  host.setPose(Cartographic::fromDegrees(20.0, 0.0, 2000.0), 0.0, -60.0);
+  const auto c = Ellipsoid::WGS84.cartesianToCartographic(Access::navCenter(host.impl()));
+  ASSERT_TRUE(c.has_value());
+  EXPECT_NEAR(c->height, 0.0, 0.01);
+  EXPECT_NEAR(Access::tilt(host.impl()).value(), Math::toRadians(30.0), 1e-3);
+}
+
+class Heading : public ::testing::TestWithParam<double> {};
+
+TEST_P(Heading, FollowsTheViewInEveryQuadrant) {
+  const double degrees = GetParam();
+  TestHost host;
+  host.setPose(Cartographic::fromDegrees(-70.0, 0.0, 5000.0), degrees, -50.0);
+  EXPECT_NEAR(host.impl().getHeading().value(), Math::negativePiToPi(Math::toRadians(degrees)), 1e-9);
+
+  // Off the equator the camera's heading is read about the geocentric vertical; it
+  // still agrees with the geodetic heading to a fraction of a degree.
+  host.setPose(Cartographic::fromDegrees(-70.0, 50.0, 5000.0), degrees, -50.0);
+  EXPECT_NEAR(std::remainder(host.impl().getHeading().value() - Math::toRadians(degrees), Math::TWO_PI), 0.0, 0.01);
+}
+
+INSTANTIATE_TEST_SUITE_P(AllQuadrants, Heading,
+                         ::testing::Values(0.0, 30.0, 90.0, 135.0, 180.0, 200.0, 270.0, 315.0, -45.0));
+
+TEST(GlobeManipulatorState, SettingsAreSharedByEveryManipulator) {
+  GlobeManipulatorImpl a;
+  GlobeManipulatorImpl b;
+  a.setKeyOperaterSpeed(1.0, 2.0, 3.0, 4.0);
+  a.setMouseZoomSpeed(0.5);
+  a.setMouseTiltLessZeroEnable(false);
+
+  double pan = 0, pitch = 0, rotate = 0, move = 0, zoom = 0;
+  b.getKeyOperaterSpeed(pan, pitch, rotate, move);
+  b.getMouseZoomSpeed(zoom);
+  EXPECT_EQ((std::vector<double>{pan, pitch, rotate, move, zoom}), (std::vector<double>{1.0, 2.0, 3.0, 4.0, 0.5}));
+  EXPECT_FALSE(b.isMouseTiltLessZeroEnable());
+
+  b.setKeyOperaterSpeed(400.0, 6.0, 36.0, 400.0);
+  b.setMouseZoomSpeed(1.0 / 600.0);
+  b.setMouseTiltLessZeroEnable(true);
+}
+
+TEST(GlobeManipulatorState, ViewpointChangedFiresOncePerMovingFrameOnly) {
+  TestHost host;
+  host.frame();  // the start pose is announced once
+  std::vector<Viewpoint> seen;
+  host.impl().getViewpointChanged().addEventListener([&](const Viewpoint& v) { seen.push_back(v); });
+
+  host.frame(3);
+  EXPECT_TRUE(seen.empty()) << "a still camera announces nothing";
+
+  const Viewpose pose = TestHost::poseAt(Cartographic::fromDegrees(5.0, 40.0, 8000.0), 45.0, -30.0);
+  host.impl().setPosition(pose.position);
+  host.impl().setOrientation(pose.orientation);
+  host.frame();
+  ASSERT_EQ(seen.size(), 1u);
+  EXPECT_NEAR(seen[0].longitude, Math::toRadians(5.0), 1e-9);
+  EXPECT_NEAR(seen[0].latitude, Math::toRadians(40.0), 1e-9);
+  EXPECT_NEAR(seen[0].height, 8000.0, 1e-3);
+  EXPECT_NEAR(seen[0].heading, Math::toRadians(45.0), 1e-9);
+  EXPECT_NEAR(seen[0].pitch, Math::toRadians(-30.0), 1e-9);
+
+  host.frame(2);
+  EXPECT_EQ(seen.size(), 1u);
+}
+
+TEST(GlobeManipulatorState, TopViewSwitchLooksDownOnceAndNeverMovesWhenCleared) {
+  TestHost host;
+  host.setPose(Cartographic::fromDegrees(0.0, 0.0, 3000.0), 40.0, -35.0);
+  host.send(GUIEventAdapter::makePush(400.0f, 300.0f, GUIEventAdapter::LEFT_MOUSE_BUTTON));
+  host.send(GUIEventAdapter::makeRelease(400.0f, 300.0f, GUIEventAdapter::LEFT_MOUSE_BUTTON));
+
+  host.manipulator().setTopViewFixed(true);
+  EXPECT_TRUE(host.manipulator().isTopViewFixed());
+  host.frame();
+  const HeadingPitchRoll hpr = Transforms::viewQuaternionToViewHeadingPitchRoll(
+      host.impl().getPosition(), host.impl().getOrientation(), Ellipsoid::WGS84);
+  EXPECT_NEAR(hpr.pitch, -Math::PI_OVER_TWO, 2e-3);
+
+  const Viewpose before{host.impl().getPosition(), host.impl().getOrientation()};
+  host.manipulator().setTopViewFixed(true);
+  host.manipulator().setTopViewFixed(false);
+  EXPECT_EQ(host.impl().getPosition(), before.position);
+  EXPECT_EQ(host.impl().getOrientation(), before.orientation);
+  EXPECT_FALSE(host.manipulator().isTopViewFixed());
+}
+
+TEST(GlobeManipulatorFacade, DetachedCallsDoNothingAndQueriesReturnDefaults) {
+  GlobeManipulator detached;
+  detached.setUndergroundAllowed(true);
+  detached.setTopViewFixed(true);
+  EXPECT_FALSE(detached.isUndergroundAllowed());
+  EXPECT_FALSE(detached.isTopViewFixed());
+  EXPECT_FALSE(detached._getGlobeImpl().isUndergroundAllowed()) << "nothing reached the implementation";
+
+  auto manipulator = std::make_shared<GlobeManipulator>();
+  {
+    TestHost host;
+    host.viewer().setCameraManipulator(manipulator);
+    manipulator->setUndergroundAllowed(true);
+    EXPECT_TRUE(manipulator->isUndergroundAllowed());
+  }
+  // The viewer is gone: the same facade answers with defaults and posts nothing.
+  const std::size_t queued = AsyncSystem::instance(false).mainThreadTasks.size();
+  EXPECT_FALSE(manipulator->isUndergroundAllowed());
+  manipulator->turnNorthUp();
+  EXPECT_EQ(AsyncSystem::instance(false).mainThreadTasks.size(), queued);
+}
+
+TEST(GlobeManipulatorFacade, CallsFromAnotherThreadRunOnTheViewersThreadInOrder) {
+  TestHost host;
+  host.viewer().registerMainThread();
+  std::atomic<bool> done{false};
+  std::atomic<bool> answer{false};
+  std::atomic<bool> ranOffMain{false};
+  const auto mainId = AsyncSystem::currentThreadId();
+  auto impl = host.manipulatorShared();
+
+  std::thread app([&] {
+    host.manipulator().setUndergroundAllowed(true);  // returns at once
+    host.manipulator().setTopViewFixed(true);
+    answer = host.manipulator().isUndergroundAllowed();  // waits for the frames below
+    ranOffMain = AsyncSystem::currentThreadId() != mainId;
+    done = true;
+  });
+  for (int i = 0; i < 10000 && !done; ++i) {
+    host.frame();
+    std::this_thread::yield();
+  }
+  app.join();
+  EXPECT_TRUE(answer.load());
+  EXPECT_TRUE(ranOffMain.load());
+  EXPECT_TRUE(host.impl().isTopViewFixed());
+}
+
+}  // namespace
+}  // namespace qel::test
