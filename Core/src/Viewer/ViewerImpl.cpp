@@ -1,0 +1,311 @@
+#include "Viewer/ViewerImpl.h"
+
+#include <algorithm>
+#include <exception>
+#include <string>
+#include <string_view>
+#include <utility>
+
+#include "Common/AsyncSystem.h"
+#include "Common/Clock.h"
+#include "Common/Log.h"
+#include "Viewer/CameraManipulator.h"
+#include "Viewer/GUIEventHandler.h"
+#include "Viewer/KeyCodes.h"
+#include "Viewer/Viewer.h"
+
+namespace qel {
+
+namespace {
+
+// The window a new viewer opens with when the application gives no scene of its own.
+constexpr int kDefaultWindowWidth = 800;
+constexpr int kDefaultWindowHeight = 600;
+// Cursor changes kept for inspection: a drag sets the cursor on every event, so a long
+// session would otherwise grow the history without bound. Half of it goes when full.
+constexpr std::size_t kMaxCursorHistory = 4096;
+// Modifiers that make a key event "modified" for the navigation table.
+constexpr std::int32_t kRealModifiers = ModKey::Shift | ModKey::Control | ModKey::Alt;
+
+constexpr const char* kSourceFile = "Core/src/Viewer/ViewerImpl.cpp";
+
+void logRefused(int line, const char* function, std::string_view text) {
+  Log::getInstance().log(SourceLocation{kSourceFile, line, function}, Log::kRefused, text);
+}
+
+std::string describeCurrentException() {
+  try {
+    throw;
+  } catch (const std::exception& e) {
+    return e.what();
+  } catch (...) {
+    return "an exception that is not a std::exception";
+  }
+}
+
+// Runs one piece of the frame. A failure is logged and swallowed: one faulty tool must not
+// stop the viewer, and the rest of the frame still runs.
+template <class F>
+void runGuarded(int line, const char* function, std::string_view what, F&& f) {
+  try {
+    f();
+  } catch (...) {
+    std::string text(what);
+    text += " threw: ";
+    text += describeCurrentException();
+    logRefused(line, function, text);
+  }
+}
+
+std::int32_t withPlainBit(std::int32_t modKeyMask) {
+  return (modKeyMask & kRealModifiers) == 0 ? (modKeyMask | ModKey::None) : modKeyMask;
+}
+
+}  // namespace
+
+std::shared_ptr<ViewerImpl> ViewerImpl::create() {
+  auto scene = std::make_shared<SceneImpl>();
+  scene->setWindowSize(kDefaultWindowWidth, kDefaultWindowHeight);
+  return create(std::move(scene));
+}
+
+std::shared_ptr<ViewerImpl> ViewerImpl::create(std::shared_ptr<SceneImpl> scene) {
+  if (!scene) {
+    return create();
+  }
+  return std::shared_ptr<ViewerImpl>(new ViewerImpl(std::move(scene)));
+}
+
+ViewerImpl::ViewerImpl(std::shared_ptr<SceneImpl> scene)
+    : scene_(std::move(scene)),
+      publicScene_(scene_),
+      // The face handed to handlers must not own this object (the object owns it): an
+      // aliasing pointer with no owner gives it a pointer without a reference count.
+      viewer_(std::make_unique<Viewer>(std::shared_ptr<ViewerImpl>(std::shared_ptr<ViewerImpl>(), this))) {}
+
+ViewerImpl::~ViewerImpl() { stop(); }
+
+void ViewerImpl::addEventHandler(std::shared_ptr<EventHandler> handler) {
+  if (!handler || isRegistered(handler.get())) {
+    return;
+  }
+  handlers_.push_back(std::move(handler));
+}
+
+void ViewerImpl::removeEventHandler(EventHandler& handler) {
+  std::erase_if(handlers_, [&](const std::shared_ptr<EventHandler>& h) { return h.get() == &handler; });
+}
+
+bool ViewerImpl::isRegistered(const EventHandler* handler) const noexcept {
+  return std::any_of(handlers_.begin(), handlers_.end(),
+                     [&](const std::shared_ptr<EventHandler>& h) { return h.get() == handler; });
+}
+
+void ViewerImpl::setCameraManipulator(const std::shared_ptr<CameraManipulator>& manipulator) {
+  if (!manipulator) {
+    setCameraManipulatorImpl(nullptr);
+    return;
+  }
+  manipulator->_setViewer(weak_from_this());
+  setCameraManipulatorImpl(manipulator->_getImplHandle());
+}
+
+void ViewerImpl::setCameraManipulatorImpl(std::shared_ptr<CameraManipulatorImpl> manipulator) {
+  manipulator_ = std::move(manipulator);
+}
+
+void ViewerImpl::queueEvent(const GUIEventAdapter& event) {
+  GUIEventAdapter queued = event;
+  const std::uint32_t type = queued.getEventType();
+  std::lock_guard lock(queueMutex_);
+  if (type == GUIEventAdapter::KEYDOWN) {
+    const std::int32_t mods = withPlainBit(queued.getModKeyMask());
+    queued.setModKeyMask(mods);
+    // A key repeating while the user changes modifiers goes down with several masks;
+    // its key-up must clear whatever any of them set.
+    heldKeyModifiers_[queued.getKey()] |= mods;
+  } else if (type == GUIEventAdapter::KEYUP) {
+    const auto held = heldKeyModifiers_.find(queued.getKey());
+    if (held != heldKeyModifiers_.end()) {
+      queued.setModKeyMask(held->second);
+      heldKeyModifiers_.erase(held);
+    } else {
+      // A key that went down before this viewer saw it (the window just got the focus).
+      queued.setModKeyMask(withPlainBit(queued.getModKeyMask()));
+    }
+  }
+  queuedEvents_.push_back(queued);
+}
+
+std::size_t ViewerImpl::getQueuedEventCount() const noexcept {
+  std::lock_guard lock(queueMutex_);
+  return queuedEvents_.size();
+}
+
+void ViewerImpl::releaseAllKeys() {
+  std::lock_guard lock(queueMutex_);
+  for (const auto& [key, mods] : heldKeyModifiers_) {
+    queuedEvents_.push_back(GUIEventAdapter::makeKeyUp(key, mods));
+  }
+  heldKeyModifiers_.clear();
+}
+
+void ViewerImpl::frame() {
+  constexpr const char* kFunction = "qel::ViewerImpl::frame";
+  if (inFrame_) {
+    // A handler driving the loop from inside the loop would deliver the rest of this
+    // frame's events after a whole nested frame.
+    logRefused(__LINE__, kFunction, "frame() called while a frame is running; ignored");
+    return;
+  }
+  inFrame_ = true;
+  struct FrameExit {
+    bool& flag;
+    ~FrameExit() { flag = false; }
+  } frameExit{inFrame_};
+
+  frameStamp_ = Clock::now();
+  ++frameNumber_;
+
+  // 1. Work posted by the facades from other threads. With no main thread registered,
+  // calls run on their callers and only leftovers of an earlier registration can wait
+  // here; a viewer on another thread than the registered one must not touch the queue.
+  AsyncSystem& async = AsyncSystem::instance(false);
+  if (!async.hasMainThreadId.load(std::memory_order_acquire) || async.isMainThread()) {
+    runGuarded(__LINE__, kFunction, "draining the main-thread queue", [&] { async.drainMainThreadTasks(); });
+  }
+
+  // 2. Input. Events queued while these are delivered wait for the next frame.
+  std::vector<GUIEventAdapter> events;
+  {
+    std::lock_guard lock(queueMutex_);
+    events.swap(queuedEvents_);
+  }
+  for (const GUIEventAdapter& event : events) {
+    deliverInput(event);
+  }
+
+  // 3. The frame event, 4. the keyboard step.
+  deliverFrameEvent();
+  runKeyboardStep();
+
+  // 5. Scene work: primitives' updates, frame-state tasks, post-cull.
+  runGuarded(__LINE__, kFunction, "the scene's frame work", [&] { scene_->render(frameStamp_); });
+
+  // 6. The camera takes the manipulator's pose.
+  if (const auto manipulator = manipulator_) {
+    runGuarded(__LINE__, kFunction, "the manipulator's updateCamera",
+               [&] { manipulator->updateCamera(scene_->getCamera()); });
+  }
+
+  // 7. Drawing. A copy, so that the callback may replace itself.
+  if (renderCallback_) {
+    const auto callback = renderCallback_;
+    runGuarded(__LINE__, kFunction, "the render callback", [&] { callback(*this); });
+  }
+}
+
+void ViewerImpl::deliverInput(const GUIEventAdapter& event) {
+  constexpr const char* kFunction = "qel::ViewerImpl::deliverInput";
+  // The handled flag lives on this copy: it travels from handler to handler for this
+  // delivery only.
+  const GUIEventAdapter ea = event;
+  const Viewer& viewer = *viewer_;
+  // A copy of the list, so handlers may add and remove handlers while being called; one
+  // removed meanwhile is skipped (the snapshot still keeps it alive until we are done).
+  const auto handlers = handlers_;
+  for (const auto& handler : handlers) {
+    auto* guiHandler = dynamic_cast<GUIEventHandler*>(handler.get());
+    if (guiHandler == nullptr || !isRegistered(handler.get())) {
+      continue;
+    }
+    // Handled events are still delivered: each handler is responsible for ignoring them.
+    runGuarded(__LINE__, kFunction, "an event handler", [&] {
+      if (guiHandler->handle(ea, viewer)) {
+        ea.setHandled(true);
+      }
+    });
+  }
+  if (const auto manipulator = manipulator_) {
+    runGuarded(__LINE__, kFunction, "the camera manipulator", [&] {
+      if (manipulator->handle(ea, viewer)) {
+        ea.setHandled(true);
+      }
+    });
+  }
+}
+
+void ViewerImpl::deliverFrameEvent() {
+  constexpr const char* kFunction = "qel::ViewerImpl::deliverFrameEvent";
+  const GUIEventAdapter frameEvent = GUIEventAdapter::makeFrame();
+  const Viewer& viewer = *viewer_;
+  const auto handlers = handlers_;
+  // Every handler gets the frame event whatever the others return: time-driven work
+  // (flights, inertia, previews) must advance in all of them.
+  for (const auto& handler : handlers) {
+    auto* guiHandler = dynamic_cast<GUIEventHandler*>(handler.get());
+    if (guiHandler == nullptr || !isRegistered(handler.get())) {
+      continue;
+    }
+    runGuarded(__LINE__, kFunction, "an event handler", [&] { guiHandler->handle(frameEvent, viewer); });
+  }
+  if (const auto manipulator = manipulator_) {
+    runGuarded(__LINE__, kFunction, "the camera manipulator", [&] { manipulator->handle(frameEvent, viewer); });
+  }
+}
+
+void ViewerImpl::runKeyboardStep() {
+  constexpr const char* kFunction = "qel::ViewerImpl::runKeyboardStep";
+  const auto manipulator = manipulator_;
+  if (!manipulator) {
+    return;
+  }
+  const TimePoint before = manipulator->lastKeyStepTime;
+  runGuarded(__LINE__, kFunction, "the manipulator's doKeyDownOperateSaved",
+             [&] { manipulator->doKeyDownOperateSaved(*viewer_); });
+  // A step was taken (its time was recorded): the first step of a key press uses a fixed
+  // short time, the ones after it the time measured since the previous step.
+  if (manipulator->lastKeyStepTime != before) {
+    manipulator->keyStepRestart = false;
+  }
+}
+
+void ViewerImpl::setRenderCallback(std::function<void(ViewerImpl&)> callback) {
+  renderCallback_ = std::move(callback);
+}
+
+void ViewerImpl::registerMainThread() {
+  AsyncSystem& async = AsyncSystem::instance(false);
+  async.registerMainThread();
+  registeredMainThread_ = true;
+  registeredThreadId_ = AsyncSystem::currentThreadId();
+}
+
+void ViewerImpl::stop() {
+  if (!registeredMainThread_) {
+    return;
+  }
+  registeredMainThread_ = false;
+  AsyncSystem& async = AsyncSystem::instance(false);
+  // Another viewer may have registered its own thread since: that registration and its
+  // queue are not ours to end.
+  if (!async.hasMainThreadId.load(std::memory_order_acquire) ||
+      async.mainThreadId.load(std::memory_order_acquire) != registeredThreadId_) {
+    return;
+  }
+  // Unregister first, so that calls made from now on run on their callers instead of
+  // queueing behind a loop that will not drain again; then break what is queued.
+  async.unregisterMainThread();
+  async.discardMainThreadTasks();
+}
+
+void ViewerImpl::setSceneCursor(CursorAction action) {
+  cursor_ = action;
+  if (cursorHistory_.size() >= kMaxCursorHistory) {
+    cursorHistory_.erase(cursorHistory_.begin(),
+                         cursorHistory_.begin() + static_cast<std::ptrdiff_t>(kMaxCursorHistory / 2));
+  }
+  cursorHistory_.push_back(action);
+}
+
+}  // namespace qel
