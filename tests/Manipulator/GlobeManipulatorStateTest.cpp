@@ -93,12 +93,12 @@ TEST_P(NavigationCentre, LiesWhereTheRulesPutIt) {
   EXPECT_NEAR((Access::navCenter(host.impl()) - host.impl().getPosition()).normalized().dot(ahead), 1.0, 1e-9);
 }
 
-// Looking 0.17° below the horizon meets flat ground ~10 km away from 30 m and ~300 km
-// from 1 000 m: far beyond the centre's reach near the horizon.
+// Looking 2° down meets flat ground ~860 m away from 30 m and ~31 km away from 1 000 m:
+// beyond the centre's reach near the horizon (250 m, and 5 × 1 000 m).
 INSTANTIATE_TEST_SUITE_P(
     Horizon, NavigationCentre,
-    ::testing::Values(NavCenterCase{"low_hit", 30.0, -0.172, false, 250.0, true},
-                      NavCenterCase{"high_hit", 1000.0, -0.172, false, 5000.0, true},
+    ::testing::Values(NavCenterCase{"low_hit", 30.0, -2.0, false, 250.0, true},
+                      NavCenterCase{"high_hit", 1000.0, -2.0, false, 5000.0, true},
                       NavCenterCase{"low_sky", 30.0, 10.0, false, 50.0, false},
                       NavCenterCase{"high_sky", 1000.0, 10.0, false, 1000.0, false},
                       NavCenterCase{"ellipsoid_sky", 1000.0, 10.0, true, 1000.0, false}),
