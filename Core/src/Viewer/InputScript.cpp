@@ -87,7 +87,12 @@ std::optional<std::int32_t> lookUp(const std::array<NamedValue, N>& table, std::
 // Fields that only annotate a step: ignored wherever they appear.
 bool isComment(std::string_view key) { return key == "comment" || (!key.empty() && key.front() == '_'); }
 
-std::string inQuotes(std::string_view text) { return "\"" + std::string(text) + "\""; }
+std::string inQuotes(std::string_view text) {
+  std::string quoted;
+  quoted.reserve(text.size() + 2);
+  quoted.append(1, '"').append(text).append(1, '"');
+  return quoted;
+}
 
 // nlohmann reports a parse error by the count of bytes read; people want line and column.
 std::pair<std::size_t, std::size_t> lineAndColumn(std::string_view text, std::size_t bytesRead) {
