@@ -1,5 +1,8 @@
 #pragma once
 
+#include <memory>
+#include <optional>
+
 #include "Common/Color.h"
 #include "Common/Matrix4.h"
 #include "Common/Vector3.h"

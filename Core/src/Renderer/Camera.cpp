@@ -1,0 +1,149 @@
+// The render camera. Pick rays, window projection and the GL matrices all derive from
+// the same two half-angle tangents, so that what a test picks is what the demo draws.
+#include "Renderer/Camera.h"
+
+#include <cmath>
+
+#include <glm/ext/matrix_clip_space.hpp>
+
+namespace qel {
+namespace {
+
+// The initial pose: 20 000 km from the Earth's centre on the +X axis, looking at the
+// centre with north up — the whole globe in view, as a freshly opened viewer shows it.
+constexpr Vector3<double> kInitialPosition{20000000.0, 0.0, 0.0};
+// Maps camera −Z to world −X, +Y to +Z (north) and +X to +Y (east).
+constexpr Quaternion kInitialOrientation{0.5, 0.5, 0.5, 0.5};
+
+// The window the camera starts with, matching the scene's default window.
+constexpr Viewport kInitialViewport{0, 0, 800, 600};
+
+struct HalfTangents {
+  double x;
+  double y;
+};
+
+HalfTangents halfTangents(const PerspectiveFrustum& frustum) noexcept {
+  return {std::tan(0.5 * frustum.getFovx()), std::tan(0.5 * frustum.getFovy())};
+}
+
+}  // namespace
+
+Camera::Camera() : position_(kInitialPosition), orientation_(kInitialOrientation) { setViewport(kInitialViewport); }
+
+Vector3<double> Camera::getPosition() const {
+  std::lock_guard lock(poseMutex_);
+  return position_;
+}
+
+Quaternion Camera::getOrientation() const {
+  std::lock_guard lock(poseMutex_);
+  return orientation_;
+}
+
+void Camera::setPosition(const Vector3<double>& position) {
+  ++setPositionCount_;
+  if (!position.isFinite()) return;
+  std::lock_guard lock(poseMutex_);
+  position_ = position;
+}
+
+void Camera::setOrientation(const Quaternion& orientation) {
+  ++setOrientationCount_;
+  if (!orientation.isFinite()) return;
+  const double lengthSquared = orientation.lengthSquared();
+  // A quaternion too short to normalise (or long enough to overflow) is no rotation.
+  if (!(lengthSquared > 0.0) || !std::isfinite(lengthSquared)) return;
+  const Quaternion normalised = orientation.normalized();
+  if (!normalised.isFinite()) return;
+  std::lock_guard lock(poseMutex_);
+  orientation_ = normalised;
+}
+
+Vector3<double> Camera::getDirection() const { return getOrientation() * Vector3<double>(0.0, 0.0, -1.0); }
+
+Vector3<double> Camera::getRight() const { return getOrientation() * Vector3<double>::unitX(); }
+
+Vector3<double> Camera::getUp() const { return getOrientation() * Vector3<double>::unitY(); }
+
+Matrix4 Camera::getViewMatrix() const {
+  Vector3<double> position;
+  Quaternion orientation;
+  {
+    std::lock_guard lock(poseMutex_);
+    position = position_;
+    orientation = orientation_;
+  }
+  // Built from the transposed rotation rather than a general 4x4 inverse: exact for a
+  // rigid transform and free of the rounding a cofactor inverse adds at Earth scale.
+  const Matrix3 toCamera = orientation.toRotationMatrix().transposed();
+  return Matrix4::fromRotationTranslation(toCamera, -(toCamera * position));
+}
+
+Matrix4 Camera::getInverseViewMatrix() const {
+  Vector3<double> position;
+  Quaternion orientation;
+  {
+    std::lock_guard lock(poseMutex_);
+    position = position_;
+    orientation = orientation_;
+  }
+  return Matrix4::fromRotationTranslation(orientation.toRotationMatrix(), position);
+}
+
+Matrix4 Camera::getProjectionMatrix() const {
+  const HalfTangents tangents = halfTangents(frustum_);
+  // The aspect ratio of the projection is that of the two half-angle tangents, which is
+  // exactly what the pick ray uses even if the frustum's aspect was set by hand.
+  return Matrix4(glm::perspectiveRH_NO(frustum_.getFovy(), tangents.x / tangents.y, frustum_.near, frustum_.far));
+}
+
+void Camera::setViewport(const Viewport& viewport) {
+  viewport_ = viewport;
+  if (!viewport.isEmpty()) {
+    frustum_.setAspectRatio(static_cast<double>(viewport.width()) / static_cast<double>(viewport.height()));
+  }
+}
+
+Ray Camera::getPickRay(const Vector2<float>& windowPosition) const {
+  Vector3<double> position;
+  Quaternion orientation;
+  {
+    std::lock_guard lock(poseMutex_);
+    position = position_;
+    orientation = orientation_;
+  }
+  Vector3<double> local(0.0, 0.0, -1.0);
+  if (!viewport_.isEmpty()) {
+    const HalfTangents tangents = halfTangents(frustum_);
+    const double ndcX =
+        2.0 * (static_cast<double>(windowPosition.x) - viewport_.x0) / static_cast<double>(viewport_.width()) - 1.0;
+    const double ndcY =
+        1.0 - 2.0 * (static_cast<double>(windowPosition.y) - viewport_.y0) / static_cast<double>(viewport_.height());
+    local = Vector3<double>(ndcX * tangents.x, ndcY * tangents.y, -1.0).normalized();
+  }
+  return Ray{position, (orientation * local).normalized()};
+}
+
+std::optional<Vector2<double>> Camera::worldToWindow(const Vector3<double>& point) const {
+  if (viewport_.isEmpty() || !point.isFinite()) return std::nullopt;
+  Vector3<double> position;
+  Quaternion orientation;
+  {
+    std::lock_guard lock(poseMutex_);
+    position = position_;
+    orientation = orientation_;
+  }
+  const Vector3<double> local = orientation.conjugate() * (point - position);
+  const double depth = -local.z;
+  if (!(depth > 0.0)) return std::nullopt;
+  const HalfTangents tangents = halfTangents(frustum_);
+  const double ndcX = local.x / depth / tangents.x;
+  const double ndcY = local.y / depth / tangents.y;
+  const Vector2<double> window(viewport_.x0 + 0.5 * (ndcX + 1.0) * viewport_.width(),
+                               viewport_.y0 + 0.5 * (1.0 - ndcY) * viewport_.height());
+  if (!window.isFinite()) return std::nullopt;
+  return window;
+}
+
+}  // namespace qel
