@@ -1,0 +1,166 @@
+// A quick left-button flick leaves the globe spinning until the user touches it again;
+// a wheel event stops the spin (and a turn's easing) but never the zoom it starts.
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cmath>
+#include <string>
+
+#include "Support/NavigationAssertions.h"
+#include "Support/TestHost.h"
+
+namespace qel::test {
+namespace {
+
+using Access = GlobeManipulatorTestAccess;
+using Button = GUIEventAdapter::MouseButton;
+using std::chrono::milliseconds;
+
+constexpr int kInertiaFrames = InertiaSchedule::kSteps;
+constexpr double kRatioTolerance = 1e-9;
+/// The spin's turn per frame is the same rotation every frame (radians, rounding only).
+constexpr double kSpinTolerance = 1e-12;
+
+/// Presses at the window centre and drags `pixels` to the right in four steps, one per
+/// frame, every frame `frameTime` long; releases at the end. The release comes
+/// 5 × frameTime after the press.
+void flick(TestHost& host, float pixels, milliseconds frameTime) {
+  const float x0 = 400.0f;
+  const float y = 300.0f;
+  host.send(GUIEventAdapter::makePush(x0, y, Button::LEFT_MOUSE_BUTTON), frameTime);
+  constexpr int kSteps = 4;
+  for (int i = 1; i <= kSteps; ++i) {
+    host.send(GUIEventAdapter::makeDrag(x0 + pixels * static_cast<float>(i) / kSteps, y, Button::LEFT_MOUSE_BUTTON),
+              frameTime);
+  }
+  host.send(GUIEventAdapter::makeRelease(x0 + pixels, y, Button::LEFT_MOUSE_BUTTON), frameTime);
+}
+
+void placeForFlicks(TestHost& host) { host.setPose(Cartographic::fromDegrees(-60.0, 30.0, 1.0e6), 0.0, -90.0); }
+
+// ---------------------------------------------------------------------------------------
+
+struct FlickCase {
+  const char* name;
+  float dpiScale;
+  float pixels;
+  milliseconds frameTime;  // the release comes five frames after the press
+  bool spins;
+};
+
+class Flick : public ::testing::TestWithParam<FlickCase> {};
+
+TEST_P(Flick, SpinsOnlyWhenQuickAndFarEnough) {
+  const FlickCase& c = GetParam();
+  TestHost host;
+  host.scene().getContext().setDpiScale(c.dpiScale);
+  placeForFlicks(host);
+  flick(host, c.pixels, c.frameTime);
+
+  const CameraPose released = poseOf(host.impl());
+  host.frame(5);
+  if (c.spins) {
+    EXPECT_GT(rotationAngleBetween(released.orientation, host.impl().getOrientation()), 0.0);
+    EXPECT_TRUE(Access::momentumActive(host.impl()));
+  } else {
+    EXPECT_EQ(poseOf(host.impl()), released) << "no spin after the release";
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Navigation, Flick,
+                         ::testing::Values(
+                             // 40 px in 0.1 s: beyond 15 px × 2 = 30 px, quick enough.
+                             FlickCase{"Dpi2Quick", 2.0f, 40.0f, milliseconds(20), true},
+                             // The same flick at DPI 3 needs more than 45 px.
+                             FlickCase{"Dpi3TooShort", 3.0f, 40.0f, milliseconds(20), false},
+                             // 0.25 s is too slow whatever the distance.
+                             FlickCase{"Dpi2TooSlow", 2.0f, 40.0f, milliseconds(50), false},
+                             FlickCase{"Dpi1JustInTime", 1.0f, 16.0f, milliseconds(39), true},
+                             FlickCase{"Dpi1NotBeyondThreshold", 1.0f, 15.0f, milliseconds(20), false}),
+                         [](const ::testing::TestParamInfo<FlickCase>& info) { return std::string(info.param.name); });
+
+TEST(Flick, KeepsTurningByTheSameAngleEveryFrameUntilTheNextPress) {
+  TestHost host;
+  placeForFlicks(host);
+  flick(host, 40.0f, milliseconds(20));
+  ASSERT_TRUE(Access::momentumActive(host.impl()));
+  const double perFrame = std::abs(Access::momentumAngle(host.impl()).value());
+  ASSERT_GT(perFrame, 0.0);
+
+  // Frame lengths vary: the spin is per frame, not per second.
+  const milliseconds frameTimes[] = {milliseconds(5), milliseconds(16), milliseconds(33), milliseconds(90)};
+  Quaternion previous = host.impl().getOrientation();
+  Quaternion firstTurn;
+  const double eyeRadius = host.impl().getPosition().length();
+  for (int frame = 0; frame < 40; ++frame) {
+    host.frame(1, frameTimes[frame % 4]);
+    const Quaternion current = host.impl().getOrientation();
+    Quaternion turn = (current * previous.inverse()).normalized();
+    if (turn.w < 0.0) turn = -turn;
+    if (frame == 0) firstTurn = turn;
+    EXPECT_NEAR(rotationAngleBetween(previous, current), perFrame, kSpinTolerance) << "frame " << frame;
+    EXPECT_NEAR(turn.x, firstTurn.x, kSpinTolerance) << "frame " << frame << ": the spin axis changed";
+    EXPECT_NEAR(turn.y, firstTurn.y, kSpinTolerance) << "frame " << frame;
+    EXPECT_NEAR(turn.z, firstTurn.z, kSpinTolerance) << "frame " << frame;
+    EXPECT_NEAR(host.impl().getPosition().length(), eyeRadius, 1e-6) << "the spin turns about the Earth's centre";
+    previous = current;
+  }
+
+  host.send(GUIEventAdapter::makePush(400.0f, 300.0f, Button::LEFT_MOUSE_BUTTON));
+  const CameraPose pressed = poseOf(host.impl());
+  host.frame(10);
+  EXPECT_EQ(poseOf(host.impl()), pressed) << "a press stops the spin";
+  EXPECT_FALSE(Access::momentumActive(host.impl()));
+}
+
+// ---------------------------------------------------------------------------------------
+
+enum class Motion { Spin, TurnEasing };
+
+class WheelDuringMotion : public ::testing::TestWithParam<Motion> {};
+
+TEST_P(WheelDuringMotion, WheelStopsTheMotionButItsZoomRuns) {
+  TestHost host;
+  placeForFlicks(host);
+  if (GetParam() == Motion::Spin) {
+    flick(host, 40.0f, milliseconds(20));
+  } else {
+    host.send(GUIEventAdapter::makePush(400.0f, 300.0f, Button::MIDDLE_MOUSE_BUTTON));
+    host.send(GUIEventAdapter::makeDrag(480.0f, 300.0f, Button::MIDDLE_MOUSE_BUTTON));
+  }
+  {
+    const CameraPose before = poseOf(host.impl());
+    host.frame();
+    ASSERT_NE(poseOf(host.impl()), before) << "the camera should be moving before the wheel";
+  }
+
+  // On the window's vertical centre line a pure zoom keeps the target exactly under the
+  // pointer and scales the distance by the published share: any leftover turn breaks both.
+  const Vector2<float> pointer(400.0f, 420.0f);
+  const auto target = host.globeUnder(pointer);
+  ASSERT_TRUE(target);
+  InertiaSchedule schedule;
+  for (int frame = 1; frame <= kInertiaFrames; ++frame) {
+    const double before = Vector3<double>::distance(host.impl().getPosition(), *target);
+    if (frame == 1) {
+      host.viewer().queueEvent(GUIEventAdapter::makeScroll(pointer.x, pointer.y, 120.0f));
+      schedule.input(0.2);
+    }
+    host.frame();
+    const double after = Vector3<double>::distance(host.impl().getPosition(), *target);
+    EXPECT_NEAR(after / before, 1.0 - schedule.step(), kRatioTolerance) << "frame " << frame;
+    EXPECT_LE(pixelDistance(host.windowOf(*target), pointer), 0.5) << "frame " << frame;
+  }
+  const CameraPose settled = poseOf(host.impl());
+  host.frame(5);
+  EXPECT_EQ(poseOf(host.impl()), settled) << "nothing of the earlier motion is left";
+}
+
+INSTANTIATE_TEST_SUITE_P(Navigation, WheelDuringMotion, ::testing::Values(Motion::Spin, Motion::TurnEasing),
+                         [](const ::testing::TestParamInfo<Motion>& info) {
+                           return info.param == Motion::Spin ? std::string("Spin") : std::string("TurnEasing");
+                         });
+
+}  // namespace
+}  // namespace qel::test
