@@ -1,0 +1,67 @@
+#pragma once
+
+#include <memory>
+#include <optional>
+
+#include "AppCommands.h"
+#include "Common/Quaternion.h"
+#include "Common/Vector3.h"
+#include "NamedPlaces.h"
+#include "TimingManipulator.h"
+
+namespace qel {
+class GlobeManipulator;
+class GlobeManipulatorImpl;
+class ViewerImpl;
+}  // namespace qel
+
+namespace qel::demo {
+
+/// Where the camera starts: the eye's longitude and latitude (degrees), height (metres
+/// above the ellipsoid), heading (degrees from north, clockwise) and pitch (degrees,
+/// −90 looks straight down).
+struct StartPose {
+  double longitudeDeg = 0.0;
+  double latitudeDeg = 0.0;
+  double height = 0.0;
+  double headingDeg = 0.0;
+  double pitchDeg = -90.0;
+};
+
+/// Parses "LON,LAT,HEIGHT[,HEADING,PITCH]" (degrees and metres). Throws
+/// std::invalid_argument naming the bad field.
+StartPose parseStartPose(const std::string& text);
+
+struct DemoHostOptions {
+  int windowWidth = 1280;
+  int windowHeight = 800;
+  std::optional<StartPose> start;
+  /// Put the timing stand-in in front of the manipulator (the demo does; the tests that
+  /// replay a session on a bare host do not).
+  bool measureLibrary = false;
+};
+
+/// The host side of the demo, without any drawing: a viewer over the procedural globe,
+/// the globe manipulator installed in it, the app's command keys as its first event
+/// handler and a few boxes standing on the terrain. The demo window draws this; the
+/// tests build the same thing to check that the window adds no motion of its own.
+struct DemoHost {
+  std::shared_ptr<ViewerImpl> viewer;
+  std::shared_ptr<GlobeManipulator> manipulator;
+  std::shared_ptr<AppCommands> commands;
+  /// Set when `measureLibrary` was asked for.
+  std::shared_ptr<TimingManipulator> timing;
+
+  static DemoHost create(const DemoHostOptions& options);
+
+  GlobeManipulatorImpl& globe() const;
+};
+
+/// Eye pose of a start pose.
+struct EyePose {
+  Vector3<double> position;
+  Quaternion orientation;
+};
+EyePose toEyePose(const StartPose& start);
+
+}  // namespace qel::demo
