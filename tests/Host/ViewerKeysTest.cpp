@@ -95,14 +95,14 @@ INSTANTIATE_TEST_SUITE_P(
         // Arrows pan; Shift turns and tilts about the centre.
         LayoutCase{Key::Up, 0, 0x1}, LayoutCase{Key::Down, 0, 0x2}, LayoutCase{Key::Left, 0, 0x4},
         LayoutCase{Key::Right, 0, 0x8}, LayoutCase{Key::Up, ModKey::Shift, 0x40},
-        LayoutCase{Key::Down, ModKey::Shift, 0x80}, LayoutCase{Key::Left, ModKey::Shift, 0x10},
-        LayoutCase{Key::Right, ModKey::Shift, 0x20},
+        LayoutCase{Key::Down, ModKey::Shift, 0x80}, LayoutCase{Key::Left, ModKey::Shift, 0x20},
+        LayoutCase{Key::Right, ModKey::Shift, 0x10},
         // w/a/s/d move the eye; Shift turns and tilts in place.
         LayoutCase{'w', 0, 0x1000}, LayoutCase{'s', 0, 0x2000}, LayoutCase{'a', 0, 0x4000},
         LayoutCase{'d', 0, 0x8000}, LayoutCase{'w', ModKey::Shift, 0x400}, LayoutCase{'s', ModKey::Shift, 0x800},
-        LayoutCase{'a', ModKey::Shift, 0x100}, LayoutCase{'d', ModKey::Shift, 0x200},
+        LayoutCase{'a', ModKey::Shift, 0x200}, LayoutCase{'d', ModKey::Shift, 0x100},
         // q/e and the page keys whatever is held; Control alone on an arrow does nothing.
-        LayoutCase{'q', ModKey::Control, 0x10}, LayoutCase{'e', 0, 0x20},
+        LayoutCase{'q', ModKey::Control, 0x20}, LayoutCase{'e', 0, 0x10},
         LayoutCase{Key::PageUp, ModKey::Alt, 0x10000}, LayoutCase{Key::PageDown, 0, 0x20000},
         LayoutCase{Key::Up, ModKey::Control, 0x0}, LayoutCase{Key::Up, ModKey::Shift | ModKey::Control, 0x40}));
 

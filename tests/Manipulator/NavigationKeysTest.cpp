@@ -203,3 +203,41 @@ TEST(Keys, ReleasingOneOfTwoHeldKeysKeepsMeasuredSteps) {
 
 }  // namespace
 }  // namespace qel::test
+
+namespace qel::test {
+namespace {
+
+struct TurnKeyCase {
+  const char* name;
+  std::int32_t key;
+  std::int32_t modifiers;
+  double expectedSign;  // +1: the view turns right (heading grows), −1: left
+};
+
+class DefaultTurnKeys : public ::testing::TestWithParam<TurnKeyCase> {};
+
+// The default table names its turn keys after what the user sees: "left" keys turn the
+// view to the left.
+TEST_P(DefaultTurnKeys, TurnTheViewTheWayTheirNameSays) {
+  const TurnKeyCase& c = GetParam();
+  TestHost host;
+  host.setPose(Cartographic::fromDegrees(0.0, 0.0, 5000.0), 0.0, -40.0);
+  const double before = host.impl().getHeading().value();
+  host.send(GUIEventAdapter::makeKeyDown(c.key, c.modifiers));
+  host.frame(10);
+  host.send(GUIEventAdapter::makeKeyUp(c.key, c.modifiers));
+  const double turned = std::remainder(host.impl().getHeading().value() - before, Math::TWO_PI);
+  EXPECT_GT(turned * c.expectedSign, Math::toRadians(1.0));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Layout, DefaultTurnKeys,
+    ::testing::Values(TurnKeyCase{"q", 'q', 0, -1.0}, TurnKeyCase{"e", 'e', 0, 1.0},
+                      TurnKeyCase{"shift_left", Key::Left, ModKey::Shift, -1.0},
+                      TurnKeyCase{"shift_right", Key::Right, ModKey::Shift, 1.0},
+                      TurnKeyCase{"shift_a", 'a', ModKey::Shift, -1.0},
+                      TurnKeyCase{"shift_d", 'd', ModKey::Shift, 1.0}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace qel::test

@@ -16,12 +16,15 @@ constexpr std::int32_t kPanForward = 0x1;
 constexpr std::int32_t kPanBackward = 0x2;
 constexpr std::int32_t kPanLeft = 0x4;
 constexpr std::int32_t kPanRight = 0x8;
-constexpr std::int32_t kTurnAboutCentreLeft = 0x10;
-constexpr std::int32_t kTurnAboutCentreRight = 0x20;
+// The turn bits turn the camera about a vertical axis by a positive angle about the
+// downward direction: 0x10 and 0x100 turn the view clockwise seen from above (to the
+// right), 0x20 and 0x200 to the left.
+constexpr std::int32_t kTurnAboutCentreRight = 0x10;
+constexpr std::int32_t kTurnAboutCentreLeft = 0x20;
 constexpr std::int32_t kTiltAboutCentreUp = 0x40;
 constexpr std::int32_t kTiltAboutCentreDown = 0x80;
-constexpr std::int32_t kTurnInPlaceLeft = 0x100;
-constexpr std::int32_t kTurnInPlaceRight = 0x200;
+constexpr std::int32_t kTurnInPlaceRight = 0x100;
+constexpr std::int32_t kTurnInPlaceLeft = 0x200;
 constexpr std::int32_t kTiltInPlaceUp = 0x400;
 constexpr std::int32_t kTiltInPlaceDown = 0x800;
 constexpr std::int32_t kMoveEyeForward = 0x1000;
