@@ -19,11 +19,16 @@
 #include <CLI/CLI.hpp>
 
 #include "Common/Clock.h"
+#include "Common/Ellipsoid.h"
+#include "Common/Math.h"
+#include "Common/Transforms.h"
 #include "Common/ConsoleLogSink.h"
 #include "Common/Log.h"
 #include "DemoHost.h"
 #include "DemoWindow.h"
 #include "FrameMeter.h"
+#include "Renderer/Camera.h"
+#include "Scene/SceneImpl.h"
 #include "TourRunner.h"
 #include "Viewer/InputScript.h"
 #include "Viewer/InputScriptError.h"
@@ -52,6 +57,18 @@ struct Options {
   std::size_t maxTiles = kDefaultMaxTiles;
   bool quiet = false;
 };
+
+// The closing view as a start option, so that the next run can begin where this one ended.
+void printLastView(const DemoHost& host) {
+  const Camera& camera = host.viewer->getScene().getCamera();
+  const auto c = Ellipsoid::WGS84.cartesianToCartographic(camera.getPosition());
+  if (!c) return;
+  const HeadingPitchRoll hpr = Transforms::viewQuaternionToViewHeadingPitchRoll(camera.getPosition(), camera.getOrientation());
+  char text[160];
+  std::snprintf(text, sizeof text, "Last view: --at %.6f,%.6f,%.1f,%.2f,%.2f", Math::toDegrees(c->longitude),
+                Math::toDegrees(c->latitude), c->height, Math::toDegrees(hpr.heading), Math::toDegrees(hpr.pitch));
+  std::cout << text << '\n';
+}
 
 int runTour(DemoHost& host, DemoWindow& window, FrameMeter& meter, const InputScript& script,
             const std::filesystem::path& out, bool quiet) {
@@ -151,6 +168,7 @@ int run(const Options& options) {
           return true;
         });
       }
+      printLastView(host);
       if (!options.quiet) meter.times().print(std::cout);
     }
   }
