@@ -210,7 +210,12 @@ void DemoWindow::syncCamera() {
 }
 
 void DemoWindow::updateCursor() {
-  const CursorAction action = host_.viewer->getSceneCursor();
+  CursorAction action = host_.viewer->getSceneCursor();
+  // The manipulator sets the pan and turn/tilt actions while it drags and nothing sets
+  // them back afterwards, so the pointer shows them only while a button is held.
+  if ((action == CursorAction::Pan || action == CursorAction::TurnTilt) && !input_->isButtonHeld()) {
+    action = CursorAction::Default;
+  }
   if (action == shownCursor_) return;
   shownCursor_ = action;
   if (auto* window = dynamic_cast<osgViewer::GraphicsWindow*>(context_.get())) window->setCursor(cursorShape(action));

@@ -17,6 +17,12 @@ bool InputBridge::handle(const osgGA::GUIEventAdapter& ea, osgGA::GUIActionAdapt
     case osgGA::GUIEventAdapter::RESIZE:
       if (onResize_) onResize_(ea.getWindowWidth(), ea.getWindowHeight());
       return false;
+    case osgGA::GUIEventAdapter::PUSH:
+    case osgGA::GUIEventAdapter::RELEASE:
+    case osgGA::GUIEventAdapter::DRAG:
+    case osgGA::GUIEventAdapter::MOVE:
+      buttonsHeld_ = ea.getButtonMask();
+      break;
     default:
       break;
   }

@@ -20,6 +20,8 @@ class InputBridge : public osgGA::GUIEventHandler {
   /// Off while a script drives the host: only the script's input counts then.
   void setForwarding(bool forward) noexcept { forward_ = forward; }
   bool isClosed() const noexcept { return closed_; }
+  /// True while a mouse button is held in the window.
+  bool isButtonHeld() const noexcept { return buttonsHeld_ != 0; }
 
   using osgGA::GUIEventHandler::handle;
   bool handle(const osgGA::GUIEventAdapter& ea, osgGA::GUIActionAdapter& aa) override;
@@ -29,6 +31,7 @@ class InputBridge : public osgGA::GUIEventHandler {
   std::function<void(int, int)> onResize_;
   bool forward_ = true;
   bool closed_ = false;
+  unsigned buttonsHeld_ = 0;
 };
 
 }  // namespace qel::demo

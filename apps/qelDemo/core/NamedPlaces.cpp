@@ -39,8 +39,8 @@ constexpr int kCoastBisections = 40;
 
 // How each place is looked at: heading, pitch (degrees) and range (metres). Oblique
 // views near the ground show the relief; the pole is seen from high above.
-constexpr double kMountainPitchDeg = -12.0;
-constexpr double kMountainRange = 60000.0;
+constexpr double kMountainPitchDeg = -25.0;
+constexpr double kMountainRange = 35000.0;
 constexpr double kValleyHeadingDeg = 45.0;
 constexpr double kValleyPitchDeg = -30.0;
 constexpr double kValleyRange = 8000.0;
