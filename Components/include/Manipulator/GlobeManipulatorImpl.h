@@ -100,6 +100,9 @@ class GlobeManipulatorImpl : public CameraManipulatorImpl {
   // Frame state (GlobeManipulatorImpl.cpp).
   void updateMembers(const SceneImpl& scene);
   Radian computeHeading() const;
+  /// Turns the view to (east-north-up frame at the point under the pointer) × `localTurn`
+  /// and keeps the eye's distance from that point; nothing without such a point.
+  void faceNavigationPoint(const Quaternion& localTurn);
   void checkViewpointChanged();
 
   // Input (GlobeManipulatorInput.cpp).
@@ -129,6 +132,9 @@ class GlobeManipulatorImpl : public CameraManipulatorImpl {
                         const Vector3<double>& pressPoint, const SceneImpl& scene);
   bool limitSpeed(Vector3<double>& from, Vector3<double>& to);
   bool naviHitTestSpace(const Vector2<float>& window, const SceneImpl& scene);
+  /// Which of the last space and globe picks under the pointer is nearer to the eye.
+  enum class PointerHit { None, Space, Globe };
+  PointerHit nearerPointerHit() const;
   std::optional<Vector3<double>> getNaviSpaceMouseIntersectPos() const;
   std::optional<Cartographic> getNaviGeoMouseIntersectPos() const;
   double grabSphereRadius(const SceneImpl& scene) const;

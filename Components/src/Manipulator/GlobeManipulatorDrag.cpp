@@ -131,26 +131,32 @@ bool GlobeManipulatorImpl::naviHitTestSpace(const Vector2<float>& window, const 
   return true;
 }
 
-std::optional<Vector3<double>> GlobeManipulatorImpl::getNaviSpaceMouseIntersectPos() const {
+GlobeManipulatorImpl::PointerHit GlobeManipulatorImpl::nearerPointerHit() const {
   if (spaceHit && mouseGlobeHit) {
+    // The globe point wins a tie: it is the one the wheel and drags were built around.
     const double space = Vector3<double>::distanceSquared(spaceHitPosition, position);
     const double globe = Vector3<double>::distanceSquared(mouseGlobePosition, position);
-    return space < globe ? spaceHitPosition : mouseGlobePosition;
+    return space < globe ? PointerHit::Space : PointerHit::Globe;
   }
-  if (spaceHit) return spaceHitPosition;
-  if (mouseGlobeHit) return mouseGlobePosition;
-  return std::nullopt;
+  if (spaceHit) return PointerHit::Space;
+  if (mouseGlobeHit) return PointerHit::Globe;
+  return PointerHit::None;
+}
+
+std::optional<Vector3<double>> GlobeManipulatorImpl::getNaviSpaceMouseIntersectPos() const {
+  switch (nearerPointerHit()) {
+    case PointerHit::Space: return spaceHitPosition;
+    case PointerHit::Globe: return mouseGlobePosition;
+    default: return std::nullopt;
+  }
 }
 
 std::optional<Cartographic> GlobeManipulatorImpl::getNaviGeoMouseIntersectPos() const {
-  if (spaceHit && mouseGlobeHit) {
-    const double space = Vector3<double>::distanceSquared(spaceHitPosition, position);
-    const double globe = Vector3<double>::distanceSquared(mouseGlobePosition, position);
-    return space < globe ? spaceHitCartographic : mouseCartographic;
+  switch (nearerPointerHit()) {
+    case PointerHit::Space: return spaceHitCartographic;
+    case PointerHit::Globe: return mouseCartographic;
+    default: return std::nullopt;
   }
-  if (spaceHit) return spaceHitCartographic;
-  if (mouseGlobeHit) return mouseCartographic;
-  return std::nullopt;
 }
 
 void GlobeManipulatorImpl::mouseLeftDrag(const Vector2<float>& previous, const Vector2<float>& current,

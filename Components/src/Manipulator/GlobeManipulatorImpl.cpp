@@ -229,24 +229,24 @@ Radian GlobeManipulatorImpl::computeHeading() const {
   return Radian(normalizeAngle(h));
 }
 
-void GlobeManipulatorImpl::turnNorthUp() {
+void GlobeManipulatorImpl::faceNavigationPoint(const Quaternion& localTurn) {
   const auto point = getNaviSpaceMouseIntersectPos();
   if (!point) return;
   const double distance = Vector3<double>::distance(position, *point);
   const Quaternion enu =
       Quaternion::fromRotationMatrix(Transforms::eastNorthUpToFixedFrame(*point, Ellipsoid::WGS84).getRotation());
-  orientation = enu * Quaternion::fromAxisAngle(Vector3<double>(1.0, 0.0, 0.0), tilt);
+  orientation = enu * localTurn;
   position = *point + (orientation * Vector3<double>(0.0, 0.0, 1.0)) * distance;
 }
 
+void GlobeManipulatorImpl::turnNorthUp() {
+  // Looking straight down with north up, then tilted back by the current tilt.
+  faceNavigationPoint(Quaternion::fromAxisAngle(Vector3<double>(1.0, 0.0, 0.0), tilt));
+}
+
 void GlobeManipulatorImpl::lookDown() {
-  const auto point = getNaviSpaceMouseIntersectPos();
-  if (!point) return;
-  const double distance = Vector3<double>::distance(position, *point);
-  const Quaternion enu =
-      Quaternion::fromRotationMatrix(Transforms::eastNorthUpToFixedFrame(*point, Ellipsoid::WGS84).getRotation());
-  orientation = enu * Quaternion::fromAxisAngle(Vector3<double>(0.0, 0.0, -1.0), heading);
-  position = *point + (orientation * Vector3<double>(0.0, 0.0, 1.0)) * distance;
+  // Looking straight down, turned to the current heading.
+  faceNavigationPoint(Quaternion::fromAxisAngle(Vector3<double>(0.0, 0.0, -1.0), heading));
 }
 
 void GlobeManipulatorImpl::checkViewpointChanged() {
