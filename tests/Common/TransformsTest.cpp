@@ -21,7 +21,6 @@ constexpr double kAngleTolerance = 1e-9;
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 const Vector3<double> kForward{0.0, 0.0, -1.0};
 const Vector3<double> kRight{1.0, 0.0, 0.0};
-const Vector3<double> kUp{0.0, 1.0, 0.0};
 
 double angleBetween(double a, double b) { return std::abs(Math::negativePiToPi(a - b)); }
 
@@ -83,27 +82,6 @@ TEST_P(EastNorthUpVsOracle, AxesMatch) {
 
 INSTANTIATE_TEST_SUITE_P(Heights, EastNorthUpVsOracle, ::testing::Values(-10000.0, 0.0, 3000.0, 1e6, 4e7));
 
-TEST(Transforms, FrameOnThePolarAxisAndAtTheCentre) {
-  const double b = Ellipsoid::WGS84.getRadii().z;
-  struct Case {
-    Vector3<double> origin;
-    Vector3<double> east, north, up;
-  };
-  const std::vector<Case> cases{
-      {{0.0, 0.0, b}, {0.0, 1.0, 0.0}, {-1.0, 0.0, 0.0}, {0.0, 0.0, 1.0}},
-      {{0.0, 0.0, -b - 500.0}, {0.0, 1.0, 0.0}, {1.0, 0.0, 0.0}, {0.0, 0.0, -1.0}},
-      {{0.0, 0.0, 0.0}, {1.0, 0.0, 0.0}, {0.0, 1.0, 0.0}, {0.0, 0.0, 1.0}},   // identity rotation
-      {{kNaN, 0.0, 0.0}, {1.0, 0.0, 0.0}, {0.0, 1.0, 0.0}, {0.0, 0.0, 1.0}},  // no crash, no NaN axes
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(describe(c.origin));
-    const Matrix4 frame = Transforms::eastNorthUpToFixedFrame(c.origin);
-    EXPECT_EQ(frame.getColumn3(0), c.east);
-    EXPECT_EQ(frame.getColumn3(1), c.north);
-    EXPECT_EQ(frame.getColumn3(2), c.up);
-  }
-}
-
 // The system's start pose: 20 000 km out on the +X axis, looking at the centre, north up.
 TEST(Transforms, InitialPoseLooksStraightDownWithNorthUp) {
   const Vector3<double> eye(2e7, 0.0, 0.0);
@@ -114,6 +92,14 @@ TEST(Transforms, InitialPoseLooksStraightDownWithNorthUp) {
   EXPECT_EQ(hpr.roll, 0.0);
   const Quaternion rebuilt = Transforms::viewHeadingPitchRollToViewQuaternion(eye, {0.0, -Math::PI_OVER_TWO, 0.0});
   EXPECT_LE(rotationBetween(rebuilt, start), 1e-15);
+  // Its target, range ahead, is the ground point under the eye.
+  const double range = 2e7 - Ellipsoid::WGS84.getRadii().x;
+  const std::optional<Viewpoint> vp = Transforms::viewposeToViewpoint({eye, start}, range);
+  ASSERT_TRUE(vp.has_value());
+  EXPECT_NEAR(vp->longitude, 0.0, 1e-15);
+  EXPECT_NEAR(vp->latitude, 0.0, 1e-15);
+  EXPECT_NEAR(vp->height, 0.0, 1e-6);
+  EXPECT_EQ(vp->heading, 0.0);
 }
 
 // Attitudes a person can check by looking: where the view points and where the image's
@@ -143,12 +129,9 @@ INSTANTIATE_TEST_SUITE_P(
     Transforms, AttitudeAsSeen,
     ::testing::Values(SeenCase{"LevelNorth", {0.0, 0.0, 0.0}, {0, 1, 0}, {1, 0, 0}},
                       SeenCase{"LevelEast", {Math::PI_OVER_TWO, 0.0, 0.0}, {1, 0, 0}, {0, -1, 0}},
-                      SeenCase{"LevelSouth", {Math::PI, 0.0, 0.0}, {0, -1, 0}, {-1, 0, 0}},
-                      SeenCase{"LevelWest", {-Math::PI_OVER_TWO, 0.0, 0.0}, {-1, 0, 0}, {0, 1, 0}},
                       SeenCase{"DownFacingEast", {Math::PI_OVER_TWO, -Math::PI_OVER_TWO, 0.0}, {0, 0, -1}, {0, -1, 0}},
                       SeenCase{"UpFortyFiveNorth", {0.0, Math::PI_OVER_FOUR, 0.0}, {0, kHalf, kHalf}, {1, 0, 0}},
-                      SeenCase{"RollRightSideDown", {0.0, 0.0, Math::PI_OVER_TWO}, {0, 1, 0}, {0, 0, -1}},
-                      SeenCase{"RollLeftSideDown", {0.0, 0.0, -Math::PI_OVER_FOUR}, {0, 1, 0}, {kHalf, 0, kHalf}}),
+                      SeenCase{"RollRightSideDown", {0.0, 0.0, Math::PI_OVER_TWO}, {0, 1, 0}, {0, 0, -1}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // heading/pitch/roll -> quaternion -> heading/pitch/roll over every heading quadrant,
@@ -181,59 +164,29 @@ TEST(Transforms, AttitudeRoundTrips) {
   }
 }
 
-// Looking straight down or up, heading and roll turn about the same axis: the read-back
-// puts the whole turn into heading (roll 0), and rebuilding gives the same orientation.
-TEST(Transforms, VerticalViewsKeepTheirTurnAsHeading) {
-  const Vector3<double> position = Ellipsoid::WGS84.cartographicToCartesian(Cartographic::fromDegrees(10.0, 50.0, 3e5));
-  for (double pitch : {-Math::PI_OVER_TWO, Math::PI_OVER_TWO}) {
-    for (double heading : {0.0, 1.0, 3.5, 5.9}) {
-      for (double roll : {0.0, 0.8}) {
-        SCOPED_TRACE("p " + std::to_string(pitch) + " h " + std::to_string(heading) + " r " + std::to_string(roll));
-        const Quaternion q = Transforms::viewHeadingPitchRollToViewQuaternion(position, {heading, pitch, roll});
-        const HeadingPitchRoll back = Transforms::viewQuaternionToViewHeadingPitchRoll(position, q);
-        EXPECT_EQ(back.roll, 0.0);
-        // Clockwise roll looking down adds to the heading; looking up it takes away.
-        const double expected = pitch < 0.0 ? heading + roll : heading - roll;
-        EXPECT_LE(angleBetween(back.heading, expected), kAngleTolerance);
-        const Quaternion rebuilt = Transforms::viewHeadingPitchRollToViewQuaternion(position, back);
-        EXPECT_LE(rotationBetween(rebuilt, q), 1e-15);
-      }
-    }
-  }
-}
-
-TEST(Transforms, BadOrientationGivesNanAttitudeWithoutCrashing) {
-  const HeadingPitchRoll hpr =
-      Transforms::viewQuaternionToViewHeadingPitchRoll({7e6, 0.0, 0.0}, Quaternion(kNaN, 0.0, 0.0, 1.0));
-  EXPECT_TRUE(std::isnan(hpr.heading));
-  EXPECT_TRUE(std::isnan(hpr.pitch));
-}
-
 // Viewpoint -> pose -> viewpoint keeps the target and the view onto it.
 TEST(Transforms, ViewpointRoundTrips) {
-  for (double lon : {-180.0, -75.5, 0.0, 120.0, 180.0}) {
-    for (double lat : {-89.5, -20.0, 0.0, 45.0, 89.9}) {
-      for (double height : {-400.0, 0.0, 8000.0}) {
-        for (double heading : {0.0, 1.2, 3.3, 5.5}) {
-          for (double pitch : {-1.5707963, -0.8, -0.1, 0.3}) {
-            for (double range : {0.0, 150.0, 2e4, 1.5e7}) {
-              SCOPED_TRACE(std::to_string(lon) + " " + std::to_string(lat) + " " + std::to_string(height) + " " +
-                           std::to_string(heading) + " " + std::to_string(pitch) + " " + std::to_string(range));
-              const Viewpoint vp{Math::toRadians(lon), Math::toRadians(lat), height, heading, pitch, range};
-              const Viewpose pose = Transforms::viewpointToViewpose(vp);
-              const std::optional<Viewpoint> back = Transforms::viewposeToViewpoint(pose, range);
-              ASSERT_TRUE(back.has_value());
-              EXPECT_LE(angleBetween(back->longitude, vp.longitude), kAngleTolerance);
-              EXPECT_NEAR(back->latitude, vp.latitude, kAngleTolerance);
-              EXPECT_NEAR(back->height, vp.height, 1e-3);
-              EXPECT_LE(angleBetween(back->heading, vp.heading), headingTolerance(pitch));
-              EXPECT_NEAR(back->pitch, vp.pitch, kAngleTolerance);
-              EXPECT_EQ(back->range, range);
-              EXPECT_NEAR(Vector3<double>::distance(pose.position, Ellipsoid::WGS84.cartographicToCartesian(
-                                                                       {vp.longitude, vp.latitude, vp.height})),
-                          range, 1e-6 * (1.0 + range));
-            }
-          }
+  const std::vector<Cartographic> targets{
+      Cartographic::fromDegrees(-180.0, -89.5, -400.0), Cartographic::fromDegrees(-75.5, -20.0, 0.0),
+      Cartographic::fromDegrees(0.0, 0.0, 8000.0), Cartographic::fromDegrees(120.0, 45.0, 0.0),
+      Cartographic::fromDegrees(180.0, 89.9, 8000.0)};
+  for (const Cartographic& t : targets) {
+    for (double heading : {0.0, 1.2, 3.3, 5.5}) {
+      for (double pitch : {-1.5707963, -0.8, -0.1, 0.3}) {
+        for (double range : {0.0, 150.0, 2e4, 1.5e7}) {
+          SCOPED_TRACE(std::to_string(t.longitude) + " " + std::to_string(t.latitude) + " " + std::to_string(heading) +
+                       " " + std::to_string(pitch) + " " + std::to_string(range));
+          const Viewpoint vp{t.longitude, t.latitude, t.height, heading, pitch, range};
+          const Viewpose pose = Transforms::viewpointToViewpose(vp);
+          const std::optional<Viewpoint> back = Transforms::viewposeToViewpoint(pose, range);
+          ASSERT_TRUE(back.has_value());
+          EXPECT_LE(angleBetween(back->longitude, vp.longitude), kAngleTolerance);
+          EXPECT_NEAR(back->latitude, vp.latitude, kAngleTolerance);
+          EXPECT_NEAR(back->height, vp.height, 1e-3);
+          EXPECT_LE(angleBetween(back->heading, vp.heading), headingTolerance(pitch));
+          EXPECT_NEAR(back->pitch, vp.pitch, kAngleTolerance);
+          EXPECT_NEAR(Vector3<double>::distance(pose.position, Ellipsoid::WGS84.cartographicToCartesian(t)), range,
+                      1e-6 * (1.0 + range));
         }
       }
     }
@@ -264,19 +217,6 @@ TEST(Transforms, ViewposeRoundTrips) {
       }
     }
   }
-}
-
-TEST(Transforms, TargetLiesRangeAheadOfTheEye) {
-  const double a = Ellipsoid::WGS84.getRadii().x;
-  const Viewpose start{{2e7, 0.0, 0.0}, {0.5, 0.5, 0.5, 0.5}};
-  const std::optional<Viewpoint> vp = Transforms::viewposeToViewpoint(start, 2e7 - a);
-  ASSERT_TRUE(vp.has_value());
-  EXPECT_NEAR(vp->longitude, 0.0, 1e-15);
-  EXPECT_NEAR(vp->latitude, 0.0, 1e-15);
-  EXPECT_NEAR(vp->height, 0.0, 1e-6);
-  EXPECT_EQ(vp->heading, 0.0);
-  EXPECT_NEAR(vp->pitch, -Math::PI_OVER_TWO, 1e-15);
-  EXPECT_EQ(vp->range, 2e7 - a);
 }
 
 TEST(Transforms, PoseWithoutGeographicPositionGivesNoViewpoint) {

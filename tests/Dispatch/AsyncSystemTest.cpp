@@ -3,6 +3,8 @@
 #include <boost/thread/exceptions.hpp>
 
 #include <atomic>
+#include <chrono>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -13,59 +15,44 @@ namespace {
 
 using testing::MainThreadFixture;
 
+// Long enough to notice that a cancel did not wait for a running task; it only ever
+// delays a passing run, it cannot make one fail.
+constexpr std::chrono::milliseconds kObserveWindow{50};
+// Enough tasks that freeing the queue recursively would overflow an 8 MiB stack.
+constexpr int kDeepQueue = 300000;
+
 struct WorkFailed : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
-// The two situations in which a call runs on its caller's thread at once.
-enum class InlineMode { NoMainThread, CalledOnMainThread };
+/// Runs `body` on a thread of its own and waits for it.
+template<class Body>
+void onOtherThread(Body body)
+{
+    std::thread(body).join();
+}
 
-class InlineDispatchTest : public MainThreadFixture, public ::testing::WithParamInterface<InlineMode> {
-protected:
-    void SetUp() override
-    {
-        MainThreadFixture::SetUp();
-        if (GetParam() == InlineMode::CalledOnMainThread) {
-            system().registerMainThread();
-        }
+// With no main thread, or when called on it, work runs on the caller's thread at once.
+class InlineDispatchTest : public MainThreadFixture, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(InlineDispatchTest, RunsAtOnceQueryFailuresRethrownCommandFailuresLost)
+{
+    if (GetParam()) {
+        system().registerMainThread();
     }
-};
-
-TEST_P(InlineDispatchTest, CommandHasRunBeforeTheCallReturns)
-{
     int value = 0;
-    auto done = system().runInMainThread([&value] { value = 7; });
+    EXPECT_TRUE(system().runInMainThread([&value] { value = 7; }).is_ready());
     EXPECT_EQ(value, 7);
-    EXPECT_TRUE(done.is_ready());
+    EXPECT_EQ(system().runInMainThread([&value] { return value + 1; }).get(), 8);
     EXPECT_EQ(system().mainThreadTasks.size(), 0u);
-}
 
-TEST_P(InlineDispatchTest, QueryReturnsTheCurrentValue)
-{
-    int state = 3;
-    EXPECT_EQ(system().runInMainThread([&state] { return state; }).get(), 3);
-    state = 5;
-    EXPECT_EQ(system().runInMainThread([&state] { return state; }).get(), 5);
-}
-
-TEST_P(InlineDispatchTest, CommandFailureDoesNotReachTheCaller)
-{
     EXPECT_NO_THROW(system().runInMainThread([] { throw WorkFailed("lost"); }));
-    EXPECT_EQ(logged->size(), 0u);
-}
-
-TEST_P(InlineDispatchTest, QueryRethrowsWhatTheWorkThrew)
-{
     auto answer = system().runInMainThread([]() -> int { throw WorkFailed("no answer"); });
     EXPECT_THROW(answer.get(), WorkFailed);
 }
 
-INSTANTIATE_TEST_SUITE_P(Modes, InlineDispatchTest,
-                         ::testing::Values(InlineMode::NoMainThread, InlineMode::CalledOnMainThread),
-                         [](const auto& info) {
-                             return info.param == InlineMode::NoMainThread ? std::string("NoMainThread")
-                                                                           : std::string("OnMainThread");
-                         });
+INSTANTIATE_TEST_SUITE_P(Modes, InlineDispatchTest, ::testing::Bool(),
+                         [](const auto& info) { return info.param ? "OnMainThread" : "NoMainThread"; });
 
 class MainThreadDispatchTest : public MainThreadFixture {
 protected:
@@ -76,110 +63,65 @@ protected:
     }
 };
 
-TEST_F(MainThreadDispatchTest, CommandFromAnotherThreadWaitsForTheNextDrain)
-{
-    bool ran = false;
-    std::thread poster([&ran] { system().runInMainThread([&ran] { ran = true; }); });
-    poster.join();
-
-    EXPECT_FALSE(ran);
-    EXPECT_EQ(system().mainThreadTasks.size(), 1u);
-    EXPECT_EQ(system().drainMainThreadTasks(), 1u);
-    EXPECT_TRUE(ran);
-    EXPECT_EQ(system().mainThreadTasks.size(), 0u);
-}
-
-TEST_F(MainThreadDispatchTest, TasksRunInPostingOrderAfterEverythingPostedEarlier)
+TEST_F(MainThreadDispatchTest, PostedWorkWaitsForTheDrainAndRunsInPostingOrder)
 {
     std::vector<std::string> order;
     auto post = [&order](std::vector<std::string> names) {
-        std::thread poster([&order, names] {
+        onOtherThread([&order, names] {
             for (const auto& name : names) {
                 system().runInMainThread([&order, name] { order.push_back(name); });
             }
         });
-        poster.join();
     };
     post({"a1", "a2", "a3"});
     post({"b1", "b2"});
+    EXPECT_TRUE(order.empty());
 
     EXPECT_EQ(system().drainMainThreadTasks(), 5u);
     EXPECT_EQ(order, (std::vector<std::string>{"a1", "a2", "a3", "b1", "b2"}));
 }
 
-TEST_F(MainThreadDispatchTest, QueryFromAnotherThreadIsAnsweredOnTheMainThread)
+TEST_F(MainThreadDispatchTest, QueryRunsOnTheMainThreadAndItsFailureReachesTheAsker)
 {
     const std::uint32_t mainId = AsyncSystem::currentThreadId();
-    std::atomic<bool> answered{false};
-    std::uint32_t ranOn = 0;
-    std::thread asker([&] {
-        ranOn = system().runInMainThread([] { return AsyncSystem::currentThreadId(); }).get();
-        answered = true;
-    });
-    EXPECT_TRUE(drainUntil([&] { return answered.load(); }));
-    asker.join();
-    EXPECT_EQ(ranOn, mainId);
-}
-
-TEST_F(MainThreadDispatchTest, QueryFailureIsRethrownInTheAskingThread)
-{
     std::atomic<bool> finished{false};
+    std::uint32_t ranOn = 0;
     std::string caught;
     std::thread asker([&] {
+        ranOn = system().runInMainThread([] { return AsyncSystem::currentThreadId(); }).get();
         try {
             system().runInMainThread([]() -> bool { throw WorkFailed("viewer busy"); }).get();
         } catch (const WorkFailed& error) {
             caught = error.what();
-        } catch (const std::exception& error) {
-            caught = std::string("another type: ") + error.what();
         }
         finished = true;
     });
     EXPECT_TRUE(drainUntil([&] { return finished.load(); }));
     asker.join();
+    EXPECT_EQ(ranOn, mainId);
     EXPECT_EQ(caught, "viewer busy");
 }
 
 TEST_F(MainThreadDispatchTest, CommandFailureIsLostAndLaterTasksStillRun)
 {
     bool laterRan = false;
-    std::thread poster([&laterRan] {
+    onOtherThread([&laterRan] {
         system().runInMainThread([] { throw WorkFailed("lost"); });
         system().runInMainThread([&laterRan] { laterRan = true; });
     });
-    poster.join();
-
     EXPECT_NO_THROW(EXPECT_EQ(system().drainMainThreadTasks(), 2u));
     EXPECT_TRUE(laterRan);
 }
 
-TEST_F(MainThreadDispatchTest, CancelledQueryNeverRunsAndItsCallerGetsBrokenPromise)
-{
-    bool ran = false;
-    std::atomic<bool> broken{false};
-    std::thread asker([&] {
-        try {
-            system().runInMainThread([&ran] { ran = true; return 1; }).get();
-        } catch (const boost::broken_promise&) {
-            broken = true;
-        }
-    });
-    ASSERT_TRUE(waitForQueued(1));
-    std::unique_ptr<WorkTask> task = system().mainThreadTasks.tryPop();
-    ASSERT_NE(task, nullptr);
-    task->cancel();
-    task->run();
-    task.reset();
-    asker.join();
+// A query whose task is cancelled, or dropped with the pending queue, never runs and its
+// asker is released with a broken promise instead of waiting for ever.
+class AbandonedQueryTest : public MainThreadDispatchTest, public ::testing::WithParamInterface<bool> {};
 
-    EXPECT_FALSE(ran);
-    EXPECT_TRUE(broken);
-}
-
-TEST_F(MainThreadDispatchTest, DiscardingPendingTasksReleasesWaitingQueries)
+TEST_P(AbandonedQueryTest, AskerGetsABrokenPromise)
 {
     constexpr int kAskers = 3;
-    bool ran = false;
+    const bool discard = GetParam();
+    std::atomic<bool> ran{false};
     std::atomic<int> broken{0};
     std::vector<std::thread> askers;
     for (int i = 0; i < kAskers; ++i) {
@@ -192,66 +134,57 @@ TEST_F(MainThreadDispatchTest, DiscardingPendingTasksReleasesWaitingQueries)
         });
     }
     ASSERT_TRUE(waitForQueued(kAskers));
-    system().discardMainThreadTasks();
+    if (discard) {
+        system().discardMainThreadTasks();
+    } else {
+        while (std::unique_ptr<WorkTask> task = system().mainThreadTasks.tryPop()) {
+            task->cancel();
+            task->run();
+        }
+    }
     for (auto& asker : askers) {
         asker.join();
     }
     EXPECT_FALSE(ran);
     EXPECT_EQ(broken, kAskers);
-    EXPECT_EQ(system().mainThreadTasks.size(), 0u);
 }
 
-TEST_F(MainThreadDispatchTest, DrainingFromAnotherThreadIsRefused)
+INSTANTIATE_TEST_SUITE_P(Ways, AbandonedQueryTest, ::testing::Bool(),
+                         [](const auto& info) { return info.param ? "Discarded" : "Cancelled"; });
+
+TEST(TaskQueueTest, DestroyingALongQueueDoesNotExhaustTheStack)
 {
-    bool ran = false;
-    std::size_t takenElsewhere = 1;
-    std::thread intruder([&] {
-        system().runInMainThread([&ran] { ran = true; });
-        takenElsewhere = system().drainMainThreadTasks();
+    auto deep = std::make_unique<TaskQueue>();
+    for (int i = 0; i < kDeepQueue; ++i) {
+        deep->push(makeWorkTask([] {}));
+    }
+    deep.reset();
+}
+
+TEST(TaskQueueTest, CancelWaitsForARunThatHasStarted)
+{
+    std::atomic<bool> started{false};
+    std::atomic<bool> release{false};
+    std::atomic<bool> cancelReturned{false};
+    auto task = makeWorkTask([&] {
+        started = true;
+        while (!release) {
+            std::this_thread::yield();
+        }
     });
-    intruder.join();
-
-    EXPECT_EQ(takenElsewhere, 0u);
-    EXPECT_FALSE(ran);
-    ASSERT_EQ(logged->size(), 1u);
-    EXPECT_EQ(logged->last()->level, Log::kRefused);
-    EXPECT_EQ(logged->last()->location.function, "qel::AsyncSystem::drainMainThreadTasks");
-
-    EXPECT_EQ(system().drainMainThreadTasks(), 1u);
-    EXPECT_TRUE(ran);
-}
-
-TEST_F(MainThreadDispatchTest, ResetForgetsTheMainThreadAndDropsPendingWork)
-{
-    bool ran = false;
-    std::thread poster([&ran] { system().runInMainThread([&ran] { ran = true; }); });
-    poster.join();
-    ASSERT_EQ(system().mainThreadTasks.size(), 1u);
-
-    AsyncSystem& same = AsyncSystem::instance(true);
-    EXPECT_EQ(&same, &system());
-    EXPECT_FALSE(system().hasMainThreadId.load());
-    EXPECT_EQ(system().mainThreadTasks.size(), 0u);
-    EXPECT_FALSE(ran);
-
-    // With no main thread, calls from any thread run at once again.
-    std::thread later([&ran] { system().runInMainThread([&ran] { ran = true; }); });
-    later.join();
-    EXPECT_TRUE(ran);
-}
-
-TEST_F(MainThreadDispatchTest, UnregisteredMainThreadMakesCallsRunInline)
-{
-    system().unregisterMainThread();
-    std::uint32_t ranOn = 0;
-    std::uint32_t askerId = 0;
-    std::thread asker([&] {
-        askerId = AsyncSystem::currentThreadId();
-        ranOn = system().runInMainThread([] { return AsyncSystem::currentThreadId(); }).get();
+    std::thread runner([&] { task->run(); });
+    while (!started) {
+        std::this_thread::yield();
+    }
+    std::thread canceller([&] {
+        task->cancel();
+        cancelReturned = true;
     });
-    asker.join();
-    EXPECT_EQ(ranOn, askerId);
-    EXPECT_NE(ranOn, AsyncSystem::currentThreadId());
+    std::this_thread::sleep_for(kObserveWindow);
+    EXPECT_FALSE(cancelReturned);
+    release = true;
+    runner.join();
+    canceller.join();
 }
 
 } // namespace

@@ -12,14 +12,11 @@
 
 namespace qel::testing {
 
-/// Gives each test a clean AsyncSystem (no main thread, nothing queued) and captures what
-/// is logged while it runs.
+/// A clean AsyncSystem per test (no main thread, nothing queued) and a capture of the log.
 class MainThreadFixture : public ::testing::Test {
 protected:
-    // How long the test's main thread sleeps waiting for work in one round.
     static constexpr std::chrono::milliseconds kIdleWait{1};
-    // Idle rounds in a row before a waiting helper gives up (about ten seconds without
-    // progress): a broken dispatch then fails the test instead of hanging the suite.
+    // About ten seconds without progress: a broken dispatch fails instead of hanging.
     static constexpr int kMaxRounds = 10000;
 
     void SetUp() override
@@ -27,7 +24,6 @@ protected:
         AsyncSystem::instance(true);
         Log::getInstance().addSink(logged);
     }
-
     void TearDown() override
     {
         AsyncSystem::instance(true);
@@ -36,8 +32,7 @@ protected:
 
     static AsyncSystem& system() { return AsyncSystem::instance(false); }
 
-    /// Act as the main thread (drain what arrives) until `done` holds; false if it stopped
-    /// making progress first.
+    /// Act as the main thread until `done` holds; false if progress stopped first.
     template<class Predicate>
     static bool drainUntil(Predicate done)
     {
@@ -47,7 +42,7 @@ protected:
         return done();
     }
 
-    /// Wait, without running anything, until `n` tasks are queued; false if they never were.
+    /// Wait, running nothing, until `n` tasks are queued.
     static bool waitForQueued(std::size_t n)
     {
         for (int round = 0; round < kMaxRounds && system().mainThreadTasks.size() < n; ++round) {
