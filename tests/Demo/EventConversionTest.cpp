@@ -14,156 +14,117 @@
 
 namespace {
 
-using ToolkitEvent = osgGA::GUIEventAdapter;
+using Tk = osgGA::GUIEventAdapter;
 using qel::GUIEventAdapter;
 namespace Key = qel::Key;
 namespace ModKey = qel::ModKey;
 
-// The window of every case: 640 × 400 pixels, the toolkit's default input range and
-// orientation (y grows upwards).
+// The window of every case: 640 × 400 pixels, the toolkit's default orientation (y grows
+// upwards), so toolkit y 50 is pixel row 350.
 constexpr int kWidth = 640;
 constexpr int kHeight = 400;
 
 struct Case {
   std::string name;
-  // The toolkit's event.
-  ToolkitEvent::EventType type = ToolkitEvent::NONE;
-  float x = 0.0f;
-  float y = 0.0f;  // toolkit coordinates
-  int button = 0;
-  unsigned buttonMask = 0;
-  unsigned modifiers = 0;
-  int key = 0;
-  int unmodifiedKey = 0;
-  ToolkitEvent::ScrollingMotion scroll = ToolkitEvent::SCROLL_NONE;
-  float scrollDeltaY = 0.0f;
-  ToolkitEvent::MouseYOrientation orientation = ToolkitEvent::Y_INCREASING_UPWARDS;
-  // The record the library expects, or none.
-  std::optional<GUIEventAdapter> expected;
+  osg::ref_ptr<Tk> event;
+  std::optional<GUIEventAdapter> expected;  // none: the event is not passed on
 };
 
-GUIEventAdapter withMods(GUIEventAdapter e, std::int32_t mods) {
-  e.setModKeyMask(mods);
+osg::ref_ptr<Tk> toolkitEvent(Tk::EventType type, float x = 0, float y = 0, unsigned mods = 0) {
+  osg::ref_ptr<Tk> e = new Tk;
+  e->setEventType(type);
+  e->setInputRange(0.0f, 0.0f, float(kWidth), float(kHeight));
+  e->setWindowWidth(kWidth);
+  e->setWindowHeight(kHeight);
+  e->setMouseYOrientation(Tk::Y_INCREASING_UPWARDS);
+  e->setX(x);
+  e->setY(y);
+  e->setModKeyMask(mods);
   return e;
 }
 
-osg::ref_ptr<ToolkitEvent> makeToolkitEvent(const Case& c) {
-  osg::ref_ptr<ToolkitEvent> e = new ToolkitEvent;
-  e->setEventType(c.type);
-  e->setInputRange(0.0f, 0.0f, static_cast<float>(kWidth), static_cast<float>(kHeight));
-  e->setWindowWidth(kWidth);
-  e->setWindowHeight(kHeight);
-  e->setMouseYOrientation(c.orientation);
-  e->setX(c.x);
-  e->setY(c.y);
-  e->setButton(c.button);
-  e->setButtonMask(c.buttonMask);
-  e->setModKeyMask(c.modifiers);
-  e->setKey(c.key);
-  e->setUnmodifiedKey(c.unmodifiedKey);
-  if (c.scroll == ToolkitEvent::SCROLL_2D) {
-    e->setScrollingMotionDelta(0.0f, c.scrollDeltaY);
-  } else {
-    e->setScrollingMotion(c.scroll);
-  }
-  return e;
+Case pointer(std::string name, Tk::EventType type, float x, float y, int button, unsigned mask, unsigned mods,
+             GUIEventAdapter expected, std::int32_t expectedMods = 0) {
+  auto e = toolkitEvent(type, x, y, mods);
+  e->setButton(button);
+  e->setButtonMask(mask);
+  expected.setModKeyMask(expectedMods);
+  return {std::move(name), e, expected};
+}
+
+Case key(std::string name, Tk::EventType type, unsigned mods, int key, int unmodified, GUIEventAdapter expected) {
+  auto e = toolkitEvent(type, 0, 0, mods);
+  e->setKey(key);
+  e->setUnmodifiedKey(unmodified);
+  return {std::move(name), e, expected};
+}
+
+Case wheel(std::string name, Tk::ScrollingMotion motion, float deltaY, std::optional<GUIEventAdapter> expected) {
+  auto e = toolkitEvent(Tk::SCROLL, 320, 100);
+  if (motion == Tk::SCROLL_2D) e->setScrollingMotionDelta(0.0f, deltaY);
+  else e->setScrollingMotion(motion);
+  return {std::move(name), e, expected};
 }
 
 class EventConversion : public ::testing::TestWithParam<Case> {};
 
 TEST_P(EventConversion, GivesTheRecordTheLibraryExpects) {
   const Case& c = GetParam();
-  const auto converted = qel::demo::convertEvent(*makeToolkitEvent(c));
-  ASSERT_EQ(converted.has_value(), c.expected.has_value());
-  if (!converted) return;
-  const GUIEventAdapter& got = *converted;
+  const auto got = qel::demo::convertEvent(*c.event);
+  ASSERT_EQ(got.has_value(), c.expected.has_value());
+  if (!got) return;
   const GUIEventAdapter& want = *c.expected;
-  EXPECT_EQ(got.getEventType(), want.getEventType());
-  EXPECT_EQ(got.getButton(), want.getButton());
-  EXPECT_EQ(got.getButtonMask(), want.getButtonMask());
-  EXPECT_EQ(got.getKey(), want.getKey());
-  EXPECT_EQ(got.getModKeyMask(), want.getModKeyMask());
-  EXPECT_FLOAT_EQ(got.getX(), want.getX());
-  EXPECT_FLOAT_EQ(got.getY(), want.getY());
-  EXPECT_FLOAT_EQ(got.getScrollDelta(), want.getScrollDelta());
-  EXPECT_FALSE(got.getHandled());
+  EXPECT_EQ(got->getEventType(), want.getEventType());
+  EXPECT_EQ(got->getButton(), want.getButton());
+  EXPECT_EQ(got->getButtonMask(), want.getButtonMask());
+  EXPECT_EQ(got->getKey(), want.getKey());
+  EXPECT_EQ(got->getModKeyMask(), want.getModKeyMask());
+  EXPECT_FLOAT_EQ(got->getX(), want.getX());
+  EXPECT_FLOAT_EQ(got->getY(), want.getY());
+  EXPECT_FLOAT_EQ(got->getScrollDelta(), want.getScrollDelta());
 }
 
-constexpr unsigned kLeft = ToolkitEvent::LEFT_MOUSE_BUTTON;
-constexpr unsigned kMiddle = ToolkitEvent::MIDDLE_MOUSE_BUTTON;
-constexpr unsigned kRight = ToolkitEvent::RIGHT_MOUSE_BUTTON;
+constexpr unsigned kLeft = Tk::LEFT_MOUSE_BUTTON;
+constexpr unsigned kMiddle = Tk::MIDDLE_MOUSE_BUTTON;
+constexpr unsigned kRight = Tk::RIGHT_MOUSE_BUTTON;
+constexpr auto L = GUIEventAdapter::LEFT_MOUSE_BUTTON;
+constexpr auto M = GUIEventAdapter::MIDDLE_MOUSE_BUTTON;
+constexpr auto R = GUIEventAdapter::RIGHT_MOUSE_BUTTON;
 
 INSTANTIATE_TEST_SUITE_P(
     WindowEvents, EventConversion,
     ::testing::Values(
-        // Pointer events: y flips to the top-left origin (toolkit y 50 of 400 is pixel row 350).
-        Case{"PushLeft", ToolkitEvent::PUSH, 100, 50, kLeft, kLeft, 0, 0, 0, {}, 0, {},
-             GUIEventAdapter::makePush(100, 350, GUIEventAdapter::LEFT_MOUSE_BUTTON)},
-        Case{"PushMiddle", ToolkitEvent::PUSH, 320, 200, kMiddle, kMiddle, 0, 0, 0, {}, 0, {},
-             GUIEventAdapter::makePush(320, 200, GUIEventAdapter::MIDDLE_MOUSE_BUTTON)},
-        Case{"PushRightWithShift", ToolkitEvent::PUSH, 0, 400, kRight, kRight, ToolkitEvent::MODKEY_LEFT_SHIFT, 0, 0,
-             {}, 0, {},
-             withMods(GUIEventAdapter::makePush(0, 0, GUIEventAdapter::RIGHT_MOUSE_BUTTON), ModKey::Shift)},
-        Case{"ReleaseLeft", ToolkitEvent::RELEASE, 10, 390, kLeft, 0, 0, 0, 0, {}, 0, {},
-             GUIEventAdapter::makeRelease(10, 10, GUIEventAdapter::LEFT_MOUSE_BUTTON)},
-        Case{"DoubleClickLeft", ToolkitEvent::DOUBLECLICK, 5, 5, kLeft, kLeft, 0, 0, 0, {}, 0, {},
-             GUIEventAdapter::makeDoubleClick(5, 395, GUIEventAdapter::LEFT_MOUSE_BUTTON)},
-        Case{"DragTwoButtons", ToolkitEvent::DRAG, 200, 100, 0, kLeft | kRight, 0, 0, 0, {}, 0, {},
-             GUIEventAdapter::makeDrag(200, 300,
-                                       GUIEventAdapter::LEFT_MOUSE_BUTTON | GUIEventAdapter::RIGHT_MOUSE_BUTTON)},
-        Case{"DragWithControl", ToolkitEvent::DRAG, 1, 1, 0, kMiddle, ToolkitEvent::MODKEY_RIGHT_CTRL, 0, 0, {}, 0, {},
-             withMods(GUIEventAdapter::makeDrag(1, 399, GUIEventAdapter::MIDDLE_MOUSE_BUTTON), ModKey::Control)},
-        Case{"Move", ToolkitEvent::MOVE, 639, 1, 0, 0, 0, 0, 0, {}, 0, {}, GUIEventAdapter::makeMove(639, 399)},
-        Case{"MoveInDownwardCoordinates", ToolkitEvent::MOVE, 30, 40, 0, 0, 0, 0, 0, {}, 0,
-             ToolkitEvent::Y_INCREASING_DOWNWARDS, GUIEventAdapter::makeMove(30, 40)},
+        pointer("PushLeft", Tk::PUSH, 100, 50, kLeft, kLeft, 0, GUIEventAdapter::makePush(100, 350, L)),
+        pointer("PushMiddle", Tk::PUSH, 320, 200, kMiddle, kMiddle, 0, GUIEventAdapter::makePush(320, 200, M)),
+        pointer("PushRightWithShift", Tk::PUSH, 0, 400, kRight, kRight, Tk::MODKEY_LEFT_SHIFT,
+                GUIEventAdapter::makePush(0, 0, R), ModKey::Shift),
+        pointer("ReleaseLeft", Tk::RELEASE, 10, 390, kLeft, 0, 0, GUIEventAdapter::makeRelease(10, 10, L)),
+        pointer("DoubleClickLeft", Tk::DOUBLECLICK, 5, 5, kLeft, kLeft, 0, GUIEventAdapter::makeDoubleClick(5, 395, L)),
+        pointer("DragTwoButtons", Tk::DRAG, 200, 100, 0, kLeft | kRight, 0, GUIEventAdapter::makeDrag(200, 300, L | R)),
+        pointer("DragWithControl", Tk::DRAG, 1, 1, 0, kMiddle, Tk::MODKEY_RIGHT_CTRL,
+                GUIEventAdapter::makeDrag(1, 399, M), ModKey::Control),
+        pointer("Move", Tk::MOVE, 639, 1, 0, 0, 0, GUIEventAdapter::makeMove(639, 399)),
         // Wheel: one notch is 120 units, up (away from the user) zooms in.
-        Case{"ScrollUp", ToolkitEvent::SCROLL, 320, 200, 0, 0, 0, 0, 0, ToolkitEvent::SCROLL_UP, 0, {},
-             GUIEventAdapter::makeScroll(320, 200, 120)},
-        Case{"ScrollDown", ToolkitEvent::SCROLL, 320, 100, 0, 0, 0, 0, 0, ToolkitEvent::SCROLL_DOWN, 0, {},
-             GUIEventAdapter::makeScroll(320, 300, -120)},
-        Case{"ScrollHalfNotchOnTouchPad", ToolkitEvent::SCROLL, 320, 200, 0, 0, 0, 0, 0, ToolkitEvent::SCROLL_2D, 0.5f,
-             {}, GUIEventAdapter::makeScroll(320, 200, 60)},
-        Case{"ScrollSidewaysIsDropped", ToolkitEvent::SCROLL, 320, 200, 0, 0, 0, 0, 0, ToolkitEvent::SCROLL_LEFT, 0, {},
-             std::nullopt},
+        wheel("ScrollUp", Tk::SCROLL_UP, 0, GUIEventAdapter::makeScroll(320, 300, 120)),
+        wheel("ScrollDown", Tk::SCROLL_DOWN, 0, GUIEventAdapter::makeScroll(320, 300, -120)),
+        wheel("ScrollHalfNotchOnTouchPad", Tk::SCROLL_2D, 0.5f, GUIEventAdapter::makeScroll(320, 300, 60)),
+        wheel("ScrollSidewaysIsDropped", Tk::SCROLL_LEFT, 0, std::nullopt),
         // Keys: letters lower-cased, the key without its modifiers, modifiers as bits.
-        Case{"ShiftedLetterIsLowerCase", ToolkitEvent::KEYDOWN, 0, 0, 0, 0, ToolkitEvent::MODKEY_LEFT_SHIFT, 'W', 'w',
-             {}, 0, {}, GUIEventAdapter::makeKeyDown('w', ModKey::Shift)},
-        Case{"CapitalWithoutUnmodifiedKey", ToolkitEvent::KEYDOWN, 0, 0, 0, 0, 0, 'H', 0, {}, 0, {},
-             GUIEventAdapter::makeKeyDown('h', 0)},
-        Case{"ControlLetterFromControlCharacter", ToolkitEvent::KEYDOWN, 0, 0, 0, 0, ToolkitEvent::MODKEY_LEFT_CTRL, 1,
-             0, {}, 0, {}, GUIEventAdapter::makeKeyDown('a', ModKey::Control)},
-        Case{"ShiftedDigitIsTheDigit", ToolkitEvent::KEYDOWN, 0, 0, 0, 0, ToolkitEvent::MODKEY_RIGHT_SHIFT, '!', '1', {},
-             0, {}, GUIEventAdapter::makeKeyDown('1', ModKey::Shift)},
-        Case{"EscapeIsItsKeySymbol", ToolkitEvent::KEYDOWN, 0, 0, 0, 0, 0, ToolkitEvent::KEY_Escape,
-             ToolkitEvent::KEY_Escape, {}, 0, {}, GUIEventAdapter::makeKeyDown(Key::Escape, 0)},
-        Case{"ArrowUpWithAltAndShift", ToolkitEvent::KEYUP, 0, 0, 0, 0,
-             ToolkitEvent::MODKEY_LEFT_ALT | ToolkitEvent::MODKEY_LEFT_SHIFT, ToolkitEvent::KEY_Up, ToolkitEvent::KEY_Up,
-             {}, 0, {}, GUIEventAdapter::makeKeyUp(Key::Up, ModKey::Alt | ModKey::Shift)},
-        Case{"PageDownAndNumLockOnly", ToolkitEvent::KEYDOWN, 0, 0, 0, 0, ToolkitEvent::MODKEY_NUM_LOCK,
-             ToolkitEvent::KEY_Page_Down, ToolkitEvent::KEY_Page_Down, {}, 0, {},
-             GUIEventAdapter::makeKeyDown(Key::PageDown, 0)},
-        Case{"F1Up", ToolkitEvent::KEYUP, 0, 0, 0, 0, 0, ToolkitEvent::KEY_F1, ToolkitEvent::KEY_F1, {}, 0, {},
-             GUIEventAdapter::makeKeyUp(Key::F1, 0)},
+        key("ShiftedLetterIsLowerCase", Tk::KEYDOWN, Tk::MODKEY_LEFT_SHIFT, 'W', 'w',
+            GUIEventAdapter::makeKeyDown('w', ModKey::Shift)),
+        key("ControlLetterFromControlCharacter", Tk::KEYDOWN, Tk::MODKEY_LEFT_CTRL, 1, 0,
+            GUIEventAdapter::makeKeyDown('a', ModKey::Control)),
+        key("ShiftedDigitIsTheDigit", Tk::KEYDOWN, Tk::MODKEY_RIGHT_SHIFT, '!', '1',
+            GUIEventAdapter::makeKeyDown('1', ModKey::Shift)),
+        key("ArrowUpWithAltAndShift", Tk::KEYUP, Tk::MODKEY_LEFT_ALT | Tk::MODKEY_LEFT_SHIFT, Tk::KEY_Up, Tk::KEY_Up,
+            GUIEventAdapter::makeKeyUp(Key::Up, ModKey::Alt | ModKey::Shift)),
+        key("PageDownAndNumLockOnly", Tk::KEYDOWN, Tk::MODKEY_NUM_LOCK, Tk::KEY_Page_Down, Tk::KEY_Page_Down,
+            GUIEventAdapter::makeKeyDown(Key::PageDown, 0)),
+        key("F1Up", Tk::KEYUP, 0, Tk::KEY_F1, Tk::KEY_F1, GUIEventAdapter::makeKeyUp(Key::F1, 0)),
         // The host makes its own frame events; window events are the window's business.
-        Case{"FrameIsDropped", ToolkitEvent::FRAME, 0, 0, 0, 0, 0, 0, 0, {}, 0, {}, std::nullopt},
-        Case{"ResizeIsDropped", ToolkitEvent::RESIZE, 0, 0, 0, 0, 0, 0, 0, {}, 0, {}, std::nullopt},
-        Case{"CloseIsDropped", ToolkitEvent::CLOSE_WINDOW, 0, 0, 0, 0, 0, 0, 0, {}, 0, {}, std::nullopt}),
+        Case{"FrameIsDropped", toolkitEvent(Tk::FRAME), std::nullopt},
+        Case{"ResizeIsDropped", toolkitEvent(Tk::RESIZE), std::nullopt},
+        Case{"CloseIsDropped", toolkitEvent(Tk::CLOSE_WINDOW), std::nullopt}),
     [](const ::testing::TestParamInfo<Case>& info) { return info.param.name; });
-
-TEST(EventConversionScaling, PointerInANormalisedInputRangeBecomesWindowPixels) {
-  // Some toolkit set-ups report the pointer in [-1, 1]; the host wants pixels.
-  osg::ref_ptr<ToolkitEvent> e = new ToolkitEvent;
-  e->setEventType(ToolkitEvent::MOVE);
-  e->setInputRange(-1.0f, -1.0f, 1.0f, 1.0f);
-  e->setWindowWidth(kWidth);
-  e->setWindowHeight(kHeight);
-  e->setMouseYOrientation(ToolkitEvent::Y_INCREASING_UPWARDS);
-  e->setX(0.5f);
-  e->setY(0.5f);
-  const auto converted = qel::demo::convertEvent(*e);
-  ASSERT_TRUE(converted);
-  EXPECT_FLOAT_EQ(converted->getX(), 480.0f);
-  EXPECT_FLOAT_EQ(converted->getY(), 100.0f);
-}
 
 }  // namespace
