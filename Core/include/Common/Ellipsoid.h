@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "Common/Cartographic.h"
+#include "Common/GeodeticFoot.h"
 #include "Common/Vector3.h"
 
 namespace qel {
@@ -74,17 +75,16 @@ class Ellipsoid {
   /// point's own side. Empty where `cartesianToCartographic` is empty.
   std::optional<Vector3<double>> scaleToGeodeticSurface(const Vector3<double>& cartesian) const noexcept;
 
+  /// The foot of the normal through `cartesian` with the normal and the height there:
+  /// what `cartesianToCartographic`, `geodeticSurfaceNormal` and `scaleToGeodeticSurface`
+  /// each read a part of, for callers that need several at once. Empty where
+  /// `cartesianToCartographic` is empty.
+  std::optional<GeodeticFoot> geodeticFoot(const Vector3<double>& cartesian) const noexcept;
+
  private:
   // A zero radius gives a zero reciprocal instead of a division by zero, which is not a
   // constant expression; `isValid` refuses such an ellipsoid anyway.
   static constexpr double reciprocal(double v) noexcept { return v != 0.0 ? 1.0 / v : 0.0; }
-
-  struct Foot {
-    Vector3<double> point;   // nearest surface point
-    Vector3<double> normal;  // unit surface normal there
-    double height = 0.0;     // signed distance from the surface point to the query point
-  };
-  std::optional<Foot> findFoot(const Vector3<double>& cartesian) const noexcept;
 
   Vector3<double> radii_;
   Vector3<double> radiiSquared_;

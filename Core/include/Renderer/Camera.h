@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <mutex>
 #include <optional>
+#include <utility>
 
 #include "Common/Matrix4.h"
 #include "Common/Quaternion.h"
@@ -64,6 +65,10 @@ class Camera {
   void resetSetterCounts() noexcept { setPositionCount_ = 0; setOrientationCount_ = 0; }
 
  private:
+  // Position and orientation read together under one lock, so that a pose set from
+  // another thread meanwhile cannot mix into a matrix or ray half old, half new.
+  std::pair<Vector3<double>, Quaternion> poseSnapshot() const;
+
   mutable std::mutex poseMutex_;
   Vector3<double> position_;
   Quaternion orientation_;

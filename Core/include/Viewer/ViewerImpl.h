@@ -109,6 +109,11 @@ class ViewerImpl : public std::enable_shared_from_this<ViewerImpl> {
 
  private:
   explicit ViewerImpl(std::shared_ptr<SceneImpl> scene);
+  // Calls `deliver(GUIEventHandler&)` on each registered GUI handler, then on the
+  // manipulator, each call guarded so that a throwing one is logged (at `line` of
+  // `function`, the delivering caller) and the rest still run.
+  template <class F>
+  void deliverToHandlers(int line, const char* function, F&& deliver);
   void deliverInput(const GUIEventAdapter& event);
   void deliverFrameEvent();
   void runKeyboardStep();

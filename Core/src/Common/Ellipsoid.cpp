@@ -66,7 +66,7 @@ Vector3<double> Ellipsoid::cartographicToCartesian(const Cartographic& c) const 
   return k * inverseGamma + n * c.height;
 }
 
-std::optional<Ellipsoid::Foot> Ellipsoid::findFoot(const Vector3<double>& p) const noexcept {
+std::optional<GeodeticFoot> Ellipsoid::geodeticFoot(const Vector3<double>& p) const noexcept {
   // The negated comparison also refuses NaN.
   const auto usable = [](double v) { return std::abs(v) < kMaxCoordinate; };
   if (!isValid() || !(usable(p.x) && usable(p.y) && usable(p.z))) return std::nullopt;
@@ -129,7 +129,7 @@ std::optional<Ellipsoid::Foot> Ellipsoid::findFoot(const Vector3<double>& p) con
   const double directionLength = direction.length();
   if (!(directionLength > 0.0) || !std::isfinite(directionLength)) return std::nullopt;
 
-  Foot foot;
+  GeodeticFoot foot;
   foot.point = Vector3<double>(direction.x * radiiSquared_.x, direction.y * radiiSquared_.y,
                                direction.z * radiiSquared_.z);
   foot.normal = direction / directionLength;
@@ -138,7 +138,7 @@ std::optional<Ellipsoid::Foot> Ellipsoid::findFoot(const Vector3<double>& p) con
 }
 
 std::optional<Cartographic> Ellipsoid::cartesianToCartographic(const Vector3<double>& cartesian) const noexcept {
-  const std::optional<Foot> foot = findFoot(cartesian);
+  const std::optional<GeodeticFoot> foot = geodeticFoot(cartesian);
   if (!foot) return std::nullopt;
   const Vector3<double>& n = foot->normal;
   const double horizontal = std::hypot(n.x, n.y);
@@ -150,12 +150,12 @@ std::optional<Cartographic> Ellipsoid::cartesianToCartographic(const Vector3<dou
 }
 
 Vector3<double> Ellipsoid::geodeticSurfaceNormal(const Vector3<double>& cartesian) const noexcept {
-  const std::optional<Foot> foot = findFoot(cartesian);
+  const std::optional<GeodeticFoot> foot = geodeticFoot(cartesian);
   return foot ? foot->normal : Vector3<double>::zero();
 }
 
 std::optional<Vector3<double>> Ellipsoid::scaleToGeodeticSurface(const Vector3<double>& cartesian) const noexcept {
-  const std::optional<Foot> foot = findFoot(cartesian);
+  const std::optional<GeodeticFoot> foot = geodeticFoot(cartesian);
   if (!foot) return std::nullopt;
   return foot->point;
 }

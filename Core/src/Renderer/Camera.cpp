@@ -3,6 +3,7 @@
 #include "Renderer/Camera.h"
 
 #include <cmath>
+#include <utility>
 
 #include <glm/ext/matrix_clip_space.hpp>
 
@@ -66,14 +67,13 @@ Vector3<double> Camera::getRight() const { return getOrientation() * Vector3<dou
 
 Vector3<double> Camera::getUp() const { return getOrientation() * Vector3<double>::unitY(); }
 
+std::pair<Vector3<double>, Quaternion> Camera::poseSnapshot() const {
+  std::lock_guard lock(poseMutex_);
+  return {position_, orientation_};
+}
+
 Matrix4 Camera::getViewMatrix() const {
-  Vector3<double> position;
-  Quaternion orientation;
-  {
-    std::lock_guard lock(poseMutex_);
-    position = position_;
-    orientation = orientation_;
-  }
+  const auto [position, orientation] = poseSnapshot();
   // Built from the transposed rotation rather than a general 4x4 inverse: exact for a
   // rigid transform and free of the rounding a cofactor inverse adds at Earth scale.
   const Matrix3 toCamera = orientation.toRotationMatrix().transposed();
@@ -81,13 +81,7 @@ Matrix4 Camera::getViewMatrix() const {
 }
 
 Matrix4 Camera::getInverseViewMatrix() const {
-  Vector3<double> position;
-  Quaternion orientation;
-  {
-    std::lock_guard lock(poseMutex_);
-    position = position_;
-    orientation = orientation_;
-  }
+  const auto [position, orientation] = poseSnapshot();
   return Matrix4::fromRotationTranslation(orientation.toRotationMatrix(), position);
 }
 
@@ -106,13 +100,7 @@ void Camera::setViewport(const Viewport& viewport) {
 }
 
 Ray Camera::getPickRay(const Vector2<float>& windowPosition) const {
-  Vector3<double> position;
-  Quaternion orientation;
-  {
-    std::lock_guard lock(poseMutex_);
-    position = position_;
-    orientation = orientation_;
-  }
+  const auto [position, orientation] = poseSnapshot();
   Vector3<double> local(0.0, 0.0, -1.0);
   if (!viewport_.isEmpty()) {
     const HalfTangents tangents = halfTangents(frustum_);
@@ -127,13 +115,7 @@ Ray Camera::getPickRay(const Vector2<float>& windowPosition) const {
 
 std::optional<Vector2<double>> Camera::worldToWindow(const Vector3<double>& point) const {
   if (viewport_.isEmpty() || !point.isFinite()) return std::nullopt;
-  Vector3<double> position;
-  Quaternion orientation;
-  {
-    std::lock_guard lock(poseMutex_);
-    position = position_;
-    orientation = orientation_;
-  }
+  const auto [position, orientation] = poseSnapshot();
   const Vector3<double> local = orientation.conjugate() * (point - position);
   const double depth = -local.z;
   if (!(depth > 0.0)) return std::nullopt;

@@ -23,8 +23,10 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <optional>
 #include <utility>
 
+#include "Common/GeodeticFoot.h"
 #include "Common/IntersectionTests.h"
 
 namespace qel {
@@ -59,12 +61,6 @@ constexpr double kFallbackLipschitz = 2.0;
 // which at any usable window resolution is far below a pixel.
 constexpr double kFallbackRelativeStep = 1.0e-5;
 
-// Newton on the geodetic foot equation stops once it holds to this relative residual
-// (nanometres on the Earth), exactly as Ellipsoid::cartesianToCartographic does, so the
-// heights of the reported points agree with it.
-constexpr double kFootResidual = 1.0e-15;
-constexpr int kMaxFootIterations = 50;
-
 // The terrain's rise rate along the ray is estimated with the distance from the Earth's
 // centre as the radius at which the normal turns; the true radii of curvature of WGS84
 // differ from it by under 1 %. The slope bound widens the estimate by twice that.
@@ -75,61 +71,6 @@ constexpr double kCurvatureRadiusSpread = 0.02;
 // the surface by at most the terrain's depth range plus a margin.
 constexpr double kCurvatureSafety = 1.5;
 constexpr double kDeepMargin = 10000.0;
-
-/// Geodetic height and ellipsoid normal of a point (the foot of the normal through it).
-struct GeodeticPoint {
-  double height = 0.0;
-  Vector3<double> normal;
-};
-
-// The same Newton iteration as Ellipsoid::cartesianToCartographic on
-// f(λ) = Σ (p_i r_i / (r_i² + λ))² − 1, returning the normal and the height together
-// (the pick needs both and no angles).
-bool geodeticPoint(const Ellipsoid& ellipsoid, const Vector3<double>& p, GeodeticPoint& out) noexcept {
-  const Vector3<double>& r2 = ellipsoid.getRadiiSquared();
-  const Vector3<double>& inv2 = ellipsoid.getOneOverRadiiSquared();
-  const double px2 = p.x * p.x;
-  const double py2 = p.y * p.y;
-  const double pz2 = p.z * p.z;
-  const double scaled = px2 * inv2.x + py2 * inv2.y + pz2 * inv2.z;
-  if (!(scaled > 1.0e-20) || !std::isfinite(scaled)) return false;
-
-  double lowest = -kInfinity;
-  if (p.x != 0.0) lowest = std::max(lowest, -r2.x);
-  if (p.y != 0.0) lowest = std::max(lowest, -r2.y);
-  if (p.z != 0.0) lowest = std::max(lowest, -r2.z);
-
-  const double ratio = 1.0 / std::sqrt(scaled);
-  const Vector3<double> radial = p * ratio;
-  const Vector3<double> halfGradient(radial.x * inv2.x, radial.y * inv2.y, radial.z * inv2.z);
-  double lambda = (1.0 - ratio) * p.length() / halfGradient.length();
-  if (!(lambda > lowest)) lambda = 0.5 * lowest;
-
-  const double wx = px2 * r2.x;
-  const double wy = py2 * r2.y;
-  const double wz = pz2 * r2.z;
-  for (int i = 0; i < kMaxFootIterations; ++i) {
-    const double ix = 1.0 / (r2.x + lambda);
-    const double iy = 1.0 / (r2.y + lambda);
-    const double iz = 1.0 / (r2.z + lambda);
-    const double tx = wx * ix * ix;
-    const double ty = wy * iy * iy;
-    const double tz = wz * iz * iz;
-    const double f = tx + ty + tz - 1.0;
-    if (std::abs(f) <= kFootResidual) break;
-    const double derivative = -2.0 * (tx * ix + ty * iy + tz * iz);
-    double next = lambda - f / derivative;
-    if (!(next > lowest)) next = 0.5 * (lambda + lowest);
-    if (next == lambda) break;
-    lambda = next;
-  }
-  const Vector3<double> direction(p.x / (r2.x + lambda), p.y / (r2.y + lambda), p.z / (r2.z + lambda));
-  const double length = direction.length();
-  if (!(length > 0.0) || !std::isfinite(length)) return false;
-  out.normal = direction / length;
-  out.height = lambda * length;
-  return true;
-}
 
 Ellipsoid shiftedEllipsoid(const Ellipsoid& base, double offset) noexcept {
   const Vector3<double>& r = base.getRadii();
@@ -209,8 +150,11 @@ class TerrainMarch {
  private:
   bool evaluate(double t, Sample& sample) const noexcept {
     const Vector3<double> p = origin_ + direction_ * t;
-    GeodeticPoint geodetic;
-    if (!geodeticPoint(ellipsoid_, p, geodetic)) return false;
+    // Same solve as the ellipsoid's own conversions, so that the heights of the reported
+    // points agree with cartesianToCartographic.
+    const std::optional<GeodeticFoot> foot = ellipsoid_.geodeticFoot(p);
+    if (!foot) return false;
+    const GeodeticFoot& geodetic = *foot;
     double terrainHeight = 0.0;
     Vector3<double> gradient;
     sample.t = t;

@@ -205,12 +205,8 @@ void ViewerImpl::frame() {
   }
 }
 
-void ViewerImpl::deliverInput(const GUIEventAdapter& event) {
-  constexpr const char* kFunction = "qel::ViewerImpl::deliverInput";
-  // The handled flag lives on this copy: it travels from handler to handler for this
-  // delivery only.
-  const GUIEventAdapter ea = event;
-  const Viewer& viewer = *viewer_;
+template <class F>
+void ViewerImpl::deliverToHandlers(int line, const char* function, F&& deliver) {
   // A copy of the list, so handlers may add and remove handlers while being called; one
   // removed meanwhile is skipped (the snapshot still keeps it alive until we are done).
   const auto handlers = handlers_;
@@ -219,39 +215,34 @@ void ViewerImpl::deliverInput(const GUIEventAdapter& event) {
     if (guiHandler == nullptr || !isRegistered(handler.get())) {
       continue;
     }
-    // Handled events are still delivered: each handler is responsible for ignoring them.
-    runGuarded(__LINE__, kFunction, "an event handler", [&] {
-      if (guiHandler->handle(ea, viewer)) {
-        ea.setHandled(true);
-      }
-    });
+    runGuarded(line, function, "an event handler", [&] { deliver(*guiHandler); });
   }
   if (const auto manipulator = manipulator_) {
-    runGuarded(__LINE__, kFunction, "the camera manipulator", [&] {
-      if (manipulator->handle(ea, viewer)) {
-        ea.setHandled(true);
-      }
-    });
+    runGuarded(line, function, "the camera manipulator", [&] { deliver(*manipulator); });
   }
+}
+
+void ViewerImpl::deliverInput(const GUIEventAdapter& event) {
+  constexpr const char* kFunction = "qel::ViewerImpl::deliverInput";
+  // The handled flag lives on this copy: it travels from handler to handler for this
+  // delivery only.
+  const GUIEventAdapter ea = event;
+  const Viewer& viewer = *viewer_;
+  // Handled events are still delivered: each handler is responsible for ignoring them.
+  deliverToHandlers(__LINE__, kFunction, [&](GUIEventHandler& handler) {
+    if (handler.handle(ea, viewer)) {
+      ea.setHandled(true);
+    }
+  });
 }
 
 void ViewerImpl::deliverFrameEvent() {
   constexpr const char* kFunction = "qel::ViewerImpl::deliverFrameEvent";
   const GUIEventAdapter frameEvent = GUIEventAdapter::makeFrame();
   const Viewer& viewer = *viewer_;
-  const auto handlers = handlers_;
   // Every handler gets the frame event whatever the others return: time-driven work
   // (flights, inertia, previews) must advance in all of them.
-  for (const auto& handler : handlers) {
-    auto* guiHandler = dynamic_cast<GUIEventHandler*>(handler.get());
-    if (guiHandler == nullptr || !isRegistered(handler.get())) {
-      continue;
-    }
-    runGuarded(__LINE__, kFunction, "an event handler", [&] { guiHandler->handle(frameEvent, viewer); });
-  }
-  if (const auto manipulator = manipulator_) {
-    runGuarded(__LINE__, kFunction, "the camera manipulator", [&] { manipulator->handle(frameEvent, viewer); });
-  }
+  deliverToHandlers(__LINE__, kFunction, [&](GUIEventHandler& handler) { handler.handle(frameEvent, viewer); });
 }
 
 void ViewerImpl::runKeyboardStep() {
