@@ -1,16 +1,21 @@
 #pragma once
 
-// Small recording stand-ins for the things a viewer drives: an event handler, a camera
-// manipulator, a scene primitive, plus a log capture. They write into one shared call
-// log so that tests can check the order in which a frame reaches them.
+// Recording stand-ins for what a viewer drives (an event handler, a camera manipulator,
+// a scene primitive) plus a log capture. They share one call log so that tests can check
+// the order in which a frame reaches them.
 
+#include <gtest/gtest.h>
+
+#include <chrono>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "Common/AsyncSystem.h"
 #include "Common/CapturingLogSink.h"
 #include "Common/Clock.h"
 #include "Common/Log.h"
@@ -18,34 +23,27 @@
 #include "Viewer/CameraManipulatorImpl.h"
 #include "Viewer/GUIEventAdapter.h"
 #include "Viewer/GUIEventHandler.h"
+#include "Viewer/ViewerImpl.h"
 
 namespace qel::test {
 
 using CallLog = std::vector<std::string>;
 
 inline std::string eventName(std::uint32_t type) {
-  switch (type) {
-    case GUIEventAdapter::PUSH: return "press";
-    case GUIEventAdapter::RELEASE: return "release";
-    case GUIEventAdapter::DOUBLECLICK: return "doubleclick";
-    case GUIEventAdapter::DRAG: return "drag";
-    case GUIEventAdapter::MOVE: return "move";
-    case GUIEventAdapter::KEYDOWN: return "keydown";
-    case GUIEventAdapter::KEYUP: return "keyup";
-    case GUIEventAdapter::FRAME: return "frame";
-    case GUIEventAdapter::SCROLL: return "scroll";
-    default: return "kind" + std::to_string(type);
-  }
+  using G = GUIEventAdapter;
+  static const std::map<std::uint32_t, std::string> names{
+      {G::PUSH, "press"}, {G::RELEASE, "release"}, {G::DRAG, "drag"},   {G::MOVE, "move"},
+      {G::KEYDOWN, "keydown"}, {G::KEYUP, "keyup"}, {G::FRAME, "frame"}, {G::SCROLL, "scroll"}};
+  const auto it = names.find(type);
+  return it == names.end() ? "kind" + std::to_string(type) : it->second;
 }
 
-/// What a handler saw of one event.
 struct SeenEvent {
   GUIEventAdapter event;
   bool handled = false;
 };
 
-/// Records every event as "<name>:<kind>" in the call log. Returns `consumes` for input
-/// events it has not seen handled (as a well-behaved tool does), false for the frame.
+/// Logs "<name>:<kind>"; uses input events nobody used before it when `consumes` is set.
 class RecordingHandler : public GUIEventHandler {
  public:
   RecordingHandler(std::string name, CallLog& log) : name(std::move(name)), log(log) {}
@@ -54,12 +52,8 @@ class RecordingHandler : public GUIEventHandler {
   bool handle(const GUIEventAdapter& ea, const Viewer& viewer) override {
     log.push_back(name + ":" + eventName(ea.getEventType()));
     seen.push_back({ea, ea.getHandled()});
-    if (onEvent) {
-      onEvent(ea, viewer);
-    }
-    if (throwOn == ea.getEventType()) {
-      throw std::runtime_error(name + " failed");
-    }
+    if (onEvent) onEvent(ea, viewer);
+    if (throwOn == ea.getEventType()) throw std::runtime_error(name + " failed");
     return consumes && !ea.getHandled() && ea.getEventType() != GUIEventAdapter::FRAME;
   }
 
@@ -71,9 +65,9 @@ class RecordingHandler : public GUIEventHandler {
   std::vector<SeenEvent> seen;
 };
 
-/// A manipulator that records its calls and keeps `keyNaviMask` with the navigation
-/// table the way the globe manipulator does: a row matches when its key is the event's
-/// and its mask is 0 or less or shares a bit with the event's modifiers.
+/// Records its calls and keeps `keyNaviMask` with the navigation table as the globe
+/// manipulator does: a row matches when its key is the event's and its mask is 0 or less
+/// or shares a bit with the event's modifiers.
 class RecordingManipulator : public CameraManipulatorImpl {
  public:
   explicit RecordingManipulator(CallLog& log) : log(log) {}
@@ -82,31 +76,23 @@ class RecordingManipulator : public CameraManipulatorImpl {
   bool handle(const GUIEventAdapter& ea, const Viewer&) override {
     log.push_back("manipulator:" + eventName(ea.getEventType()));
     seen.push_back({ea, ea.getHandled()});
-    if (ea.getHandled()) {
-      return false;
-    }
+    if (ea.getHandled()) return false;
     const bool down = ea.getEventType() == GUIEventAdapter::KEYDOWN;
-    if (down || ea.getEventType() == GUIEventAdapter::KEYUP) {
-      for (int i = 0; i < GUIEventAdapter::GetKeyNaviItemNum(); ++i) {
-        const auto item = GUIEventAdapter::GetKeyNaviItem(i);
-        if (item.key == ea.getKey() && (item.modMask <= 0 || (item.modMask & ea.getModKeyMask()) != 0)) {
-          const auto bit = static_cast<std::uint32_t>(item.naviBit);
-          keyNaviMask = down ? (keyNaviMask | bit) : (keyNaviMask & ~bit);
-        }
+    if (!down && ea.getEventType() != GUIEventAdapter::KEYUP) return ea.getEventType() != GUIEventAdapter::FRAME;
+    for (int i = 0; i < GUIEventAdapter::GetKeyNaviItemNum(); ++i) {
+      const auto item = GUIEventAdapter::GetKeyNaviItem(i);
+      if (item.key == ea.getKey() && (item.modMask <= 0 || (item.modMask & ea.getModKeyMask()) != 0)) {
+        const auto bit = static_cast<std::uint32_t>(item.naviBit);
+        keyNaviMask = down ? (keyNaviMask | bit) : (keyNaviMask & ~bit);
       }
-      if (!down && keyNaviMask == 0) {
-        keyStepRestart = true;
-      }
-      return true;
     }
-    return ea.getEventType() != GUIEventAdapter::FRAME;
+    if (!down && keyNaviMask == 0) keyStepRestart = true;
+    return true;
   }
 
   void doKeyDownOperateSaved(const Viewer&) override {
     log.push_back("keystep");
-    if (throwInKeyStep) {
-      throw std::runtime_error("key step failed");
-    }
+    if (throwInKeyStep) throw std::runtime_error("key step failed");
     if (keyNaviMask != 0) {
       restartSeenBySteps.push_back(keyStepRestart);
       lastKeyStepTime = Clock::now();
@@ -114,9 +100,7 @@ class RecordingManipulator : public CameraManipulatorImpl {
   }
   void updateCamera(Camera&) override {
     log.push_back("updateCamera");
-    if (throwInUpdateCamera) {
-      throw std::logic_error("camera update failed");
-    }
+    if (throwInUpdateCamera) throw std::logic_error("camera update failed");
   }
 
   void home() override {}
@@ -130,8 +114,7 @@ class RecordingManipulator : public CameraManipulatorImpl {
 
   CallLog& log;
   std::vector<SeenEvent> seen;
-  /// `keyStepRestart` as each step that moved found it.
-  std::vector<bool> restartSeenBySteps;
+  std::vector<bool> restartSeenBySteps;  // `keyStepRestart` as each moving step found it
   bool throwInKeyStep = false;
   bool throwInUpdateCamera = false;
 };
@@ -150,11 +133,47 @@ class LogCapture {
   ~LogCapture() { Log::getInstance().removeSink(sink); }
   LogCapture(const LogCapture&) = delete;
   LogCapture& operator=(const LogCapture&) = delete;
-
   std::vector<LogRecord> records() const { return sink->records(); }
 
  private:
   std::shared_ptr<CapturingLogSink> sink = std::make_shared<CapturingLogSink>();
+};
+
+/// A viewer on the manual clock, its camera driven by a recording manipulator.
+class ViewerFixture : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    AsyncSystem::instance(true);
+    Clock::useManualTime();
+    GUIEventAdapter::ResetKeyNaviTable();
+    viewer = ViewerImpl::create();
+    manipulator = std::make_shared<RecordingManipulator>(log);
+    viewer->setCameraManipulatorImpl(manipulator);
+  }
+  void TearDown() override {
+    viewer.reset();
+    AsyncSystem::instance(true);
+    Clock::useRealTime();
+  }
+
+  std::shared_ptr<RecordingHandler> addHandler(const std::string& name) {
+    auto handler = std::make_shared<RecordingHandler>(name, log);
+    viewer->addEventHandler(handler);
+    return handler;
+  }
+  /// One frame, 16 ms after the last.
+  void frame() {
+    Clock::advance(std::chrono::milliseconds(16));
+    viewer->frame();
+  }
+  void send(const GUIEventAdapter& event) {
+    viewer->queueEvent(event);
+    frame();
+  }
+
+  CallLog log;
+  std::shared_ptr<ViewerImpl> viewer;
+  std::shared_ptr<RecordingManipulator> manipulator;
 };
 
 }  // namespace qel::test
