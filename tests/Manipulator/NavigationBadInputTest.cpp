@@ -37,70 +37,42 @@ struct BadInputCase {
 };
 
 void pressAtCentre(TestHost& host) { host.send(GUIEventAdapter::makePush(400.0f, 320.0f, Button::LEFT_MOUSE_BUTTON)); }
-void middlePressAtCentre(TestHost& host) {
-  host.send(GUIEventAdapter::makePush(400.0f, 320.0f, Button::MIDDLE_MOUSE_BUTTON));
-}
 void emptyWindow(TestHost& host) { host.scene().setWindowSize(0, 0); }
 
 std::vector<BadInputCase> badInputs() {
   using E = GUIEventAdapter;
+  constexpr auto L = Button::LEFT_MOUSE_BUTTON;
+  constexpr auto M = Button::MIDDLE_MOUSE_BUTTON;
   return {
-      {"NaNPress", {}, {E::makePush(kNaN, 300.0f, Button::LEFT_MOUSE_BUTTON)}, true},
-      {"InfinitePress", {}, {E::makePush(400.0f, -kInf, Button::RIGHT_MOUSE_BUTTON)}, true},
-      {"NaNDragInAGesture", pressAtCentre, {E::makeDrag(kNaN, kNaN, Button::LEFT_MOUSE_BUTTON)}, true},
-      {"InfiniteMiddleDrag", middlePressAtCentre, {E::makeDrag(kInf, 300.0f, Button::MIDDLE_MOUSE_BUTTON)}, true},
-      {"InfiniteRelease", pressAtCentre, {E::makeRelease(kInf, 300.0f, Button::LEFT_MOUSE_BUTTON)}, true},
-      {"NaNMove", {}, {E::makeMove(kNaN, 10.0f)}, true},
-      {"NaNWheelDelta", {}, {E::makeScroll(400.0f, 300.0f, kNaN)}, true},
-      {"InfiniteWheelDelta", {}, {E::makeScroll(400.0f, 300.0f, kInf)}, true},
-      {"NegativeInfiniteWheelDelta", {}, {E::makeScroll(420.0f, 300.0f, -kInf)}, true},
-      {"NaNWheelPosition", {}, {E::makeScroll(kNaN, 300.0f, 120.0f)}, true},
-      {"NaNDoubleClick", {}, {E::makeDoubleClick(kNaN, 0.0f, Button::LEFT_MOUSE_BUTTON)}, true},
+      {"NaNAndInfinitePresses", {}, {E::makePush(kNaN, 300.0f, L), E::makePush(400.0f, -kInf, M)}, true},
+      {"NaNDragAndInfiniteRelease", pressAtCentre, {E::makeDrag(kNaN, kNaN, L), E::makeRelease(kInf, 0.0f, L)}, true},
+      {"NaNMoveAndDoubleClick", {}, {E::makeMove(kNaN, 10.0f), E::makeDoubleClick(kNaN, 0.0f, L)}, true},
+      {"NaNAndInfiniteWheel",
+       {},
+       {E::makeScroll(400.0f, 300.0f, kNaN), E::makeScroll(400.0f, 300.0f, -kInf), E::makeScroll(kNaN, 300.0f, 120.0f)},
+       true},
       {"EmptyWindow",
        emptyWindow,
-       {E::makePush(400.0f, 300.0f, Button::LEFT_MOUSE_BUTTON), E::makeDrag(420.0f, 330.0f, Button::LEFT_MOUSE_BUTTON),
-        E::makeRelease(420.0f, 330.0f, Button::LEFT_MOUSE_BUTTON), E::makeScroll(400.0f, 300.0f, 120.0f),
-        E::makeMove(10.0f, 10.0f), E::makeDoubleClick(0.0f, 0.0f, Button::LEFT_MOUSE_BUTTON)},
+       {E::makePush(400.0f, 300.0f, L), E::makeDrag(420.0f, 330.0f, L), E::makeRelease(420.0f, 330.0f, L),
+        E::makeScroll(400.0f, 300.0f, 120.0f), E::makeMove(10.0f, 10.0f), E::makeDoubleClick(0.0f, 0.0f, L)},
        true},
-      {"WindowEmptiedDuringATurn",
-       [](TestHost& host) {
-         middlePressAtCentre(host);
-         emptyWindow(host);
-       },
-       {E::makeDrag(480.0f, 380.0f, Button::MIDDLE_MOUSE_BUTTON), E::makeDrag(0.0f, 0.0f, Button::MIDDLE_MOUSE_BUTTON)},
-       true},
-      {"HugeWheelIn", {}, {E::makeScroll(400.0f, 300.0f, 1e9f)}, false},
-      {"HugeWheelOut", {}, {E::makeScroll(400.0f, 300.0f, -1e9f)}, false},
       {"HugeWheelBothWays",
        {},
        {E::makeScroll(400.0f, 300.0f, 1e9f), E::makeScroll(380.0f, 300.0f, -1e9f), E::makeScroll(1e9f, -1e9f, 1e9f)},
        false},
-      {"DragsWithoutAPress",
+      {"StrayDragsAndReleases",
        {},
-       {E::makeDrag(500.0f, 400.0f, Button::LEFT_MOUSE_BUTTON), E::makeDrag(100.0f, 50.0f, Button::MIDDLE_MOUSE_BUTTON),
-        E::makeDrag(700.0f, 500.0f, Button::RIGHT_MOUSE_BUTTON), E::makeDrag(10.0f, 10.0f, 7u)},
-       false},
-      {"ReleasesWithoutAPress",
-       {},
-       {E::makeRelease(100.0f, 100.0f, Button::LEFT_MOUSE_BUTTON),
-        E::makeRelease(700.0f, 50.0f, Button::RIGHT_MOUSE_BUTTON)},
-       false},
-      {"DragWithSeveralButtons",
-       pressAtCentre,
-       {E::makeDrag(500.0f, 400.0f, 3u), E::makeDrag(520.0f, 420.0f, 0u)},
+       {E::makeDrag(500.0f, 400.0f, L), E::makeDrag(700.0f, 500.0f, Button::RIGHT_MOUSE_BUTTON),
+        E::makeDrag(10.0f, 10.0f, 7u), E::makeRelease(100.0f, 100.0f, L)},
        false},
       {"PositionsFarOutsideTheWindow",
        pressAtCentre,
-       {E::makeDrag(1e8f, -1e8f, Button::LEFT_MOUSE_BUTTON), E::makeRelease(-1e30f, 1e30f, Button::LEFT_MOUSE_BUTTON),
-        E::makeMove(-3e38f, 3e38f)},
+       {E::makeDrag(1e8f, -1e8f, L), E::makeRelease(-1e30f, 1e30f, L), E::makeMove(-3e38f, 3e38f)},
        false},
-      {"UnknownEventKinds",
-       {},
-       {eventOfKind(0u), eventOfKind(256u), eventOfKind(1024u), eventOfKind(3u), eventOfKind(0xFFFFFFFFu)},
-       false},
+      {"UnknownEventKinds", {}, {eventOfKind(0u), eventOfKind(1024u), eventOfKind(0xFFFFFFFFu)}, false},
       {"UnknownKeys",
        {},
-       {E::makeKeyDown(0x12345, 0), E::makeKeyDown(-1, -1), E::makeKeyUp(0x12345, 0), E::makeKeyUp(0, 0x7FFFFFFF),
+       {E::makeKeyDown(0x12345, 0), E::makeKeyDown(-1, -1), E::makeKeyUp(0, 0x7FFFFFFF),
         E::makeKeyDown(Key::F1, ModKey::Control)},
        false},
   };
@@ -111,36 +83,21 @@ class BadInput : public ::testing::TestWithParam<BadInputCase> {};
 TEST_P(BadInput, CameraStaysUsableAndNothingIsLogged) {
   const BadInputCase& c = GetParam();
   ScopedLogCapture log;
-  TestHost host(Terrain::createProcedural());
-  const Cartographic ground = Cartographic::fromDegrees(100.0, 30.0);
-  const double terrain = host.scene().getGlobe().getHeight(ground).value_or(0.0);
-  host.setPose(Cartographic(ground.longitude, ground.latitude, terrain + 10000.0), 200.0, -45.0);
+  TestHost host;
+  host.setPose(Cartographic::fromDegrees(100.0, 30.0, 10000.0), 200.0, -45.0);
   if (c.setup) c.setup(host);
   host.frame();
-
-  int viewpointEvents = 0;
-  auto listener = host.impl().getViewpointChanged().addEventListener([&](const Viewpoint&) { ++viewpointEvents; });
   const CameraPose before = poseOf(host.impl());
-
-  EXPECT_NO_THROW({
-    for (const GUIEventAdapter& event : c.events) {
-      if (c.changesNothing) {
-        EXPECT_FALSE(host.impl().handle(event, host.viewer().getViewer())) << "an unusable event is not used";
-      }
-      host.send(event);
-      ASSERT_TRUE(poseIsUsable(host.impl()));
-    }
-    for (int frame = 0; frame < kSettleFrames; ++frame) {
-      host.frame();
-      ASSERT_TRUE(poseIsUsable(host.impl())) << "frame " << frame;
-    }
-  });
-  if (c.changesNothing) {
-    EXPECT_EQ(poseOf(host.impl()), before);
-    EXPECT_EQ(viewpointEvents, 0);
+  for (const GUIEventAdapter& event : c.events) {
+    if (c.changesNothing) { EXPECT_FALSE(host.impl().handle(event, host.viewer().getViewer())) << "not used"; }
+    EXPECT_NO_THROW(host.send(event));
+    ASSERT_TRUE(poseIsUsable(host.impl()));
   }
+  host.frame(kSettleFrames);
+  ASSERT_TRUE(poseIsUsable(host.impl()));
+  if (c.changesNothing) { EXPECT_EQ(poseOf(host.impl()), before); }
 
-  // Whatever came before, ordinary input still works on a usable camera.
+  // Whatever came before, ordinary input still works.
   host.scene().setWindowSize(800, 600);
   const CameraPose beforeDrag = poseOf(host.impl());
   host.drag(Button::LEFT_MOUSE_BUTTON, {400.0f, 350.0f}, {430.0f, 390.0f}, 3);
@@ -149,14 +106,11 @@ TEST_P(BadInput, CameraStaysUsableAndNothingIsLogged) {
   if (c.changesNothing) {
     EXPECT_NE(poseOf(host.impl()), beforeDrag) << "a drag after the bad input should still pan";
   }
-  EXPECT_EQ(log.sink().size(), 0u) << log.describe();
-  (void)listener;
+  EXPECT_EQ(log.size(), 0u) << log.describe();
 }
 
 INSTANTIATE_TEST_SUITE_P(Navigation, BadInput, ::testing::ValuesIn(badInputs()),
-                         [](const ::testing::TestParamInfo<BadInputCase>& info) {
-                           return std::string(info.param.name);
-                         });
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace qel::test

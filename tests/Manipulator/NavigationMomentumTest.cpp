@@ -22,24 +22,17 @@ constexpr double kRatioTolerance = 1e-9;
 /// The spin's turn per frame is the same rotation every frame (radians, rounding only).
 constexpr double kSpinTolerance = 1e-12;
 
-/// Presses at the window centre and drags `pixels` to the right in four steps, one per
-/// frame, every frame `frameTime` long; releases at the end. The release comes
-/// 5 × frameTime after the press.
+/// Drags `pixels` right from the window centre in four steps, one per frame of
+/// `frameTime`; the release comes 5 × frameTime after the press.
 void flick(TestHost& host, float pixels, milliseconds frameTime) {
-  const float x0 = 400.0f;
-  const float y = 300.0f;
-  host.send(GUIEventAdapter::makePush(x0, y, Button::LEFT_MOUSE_BUTTON), frameTime);
-  constexpr int kSteps = 4;
-  for (int i = 1; i <= kSteps; ++i) {
-    host.send(GUIEventAdapter::makeDrag(x0 + pixels * static_cast<float>(i) / kSteps, y, Button::LEFT_MOUSE_BUTTON),
-              frameTime);
+  host.send(GUIEventAdapter::makePush(400.0f, 300.0f, Button::LEFT_MOUSE_BUTTON), frameTime);
+  for (int i = 1; i <= 4; ++i) {
+    host.send(GUIEventAdapter::makeDrag(400.0f + pixels * i / 4, 300.0f, Button::LEFT_MOUSE_BUTTON), frameTime);
   }
-  host.send(GUIEventAdapter::makeRelease(x0 + pixels, y, Button::LEFT_MOUSE_BUTTON), frameTime);
+  host.send(GUIEventAdapter::makeRelease(400.0f + pixels, 300.0f, Button::LEFT_MOUSE_BUTTON), frameTime);
 }
 
 void placeForFlicks(TestHost& host) { host.setPose(Cartographic::fromDegrees(-60.0, 30.0, 1.0e6), 0.0, -90.0); }
-
-// ---------------------------------------------------------------------------------------
 
 struct FlickCase {
   const char* name;
@@ -78,7 +71,7 @@ INSTANTIATE_TEST_SUITE_P(Navigation, Flick,
                              FlickCase{"Dpi2TooSlow", 2.0f, 40.0f, milliseconds(50), false},
                              FlickCase{"Dpi1JustInTime", 1.0f, 16.0f, milliseconds(39), true},
                              FlickCase{"Dpi1NotBeyondThreshold", 1.0f, 15.0f, milliseconds(20), false}),
-                         [](const ::testing::TestParamInfo<FlickCase>& info) { return std::string(info.param.name); });
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(Flick, KeepsTurningByTheSameAngleEveryFrameUntilTheNextPress) {
   TestHost host;
@@ -89,22 +82,10 @@ TEST(Flick, KeepsTurningByTheSameAngleEveryFrameUntilTheNextPress) {
   ASSERT_GT(perFrame, 0.0);
 
   // Frame lengths vary: the spin is per frame, not per second.
-  const milliseconds frameTimes[] = {milliseconds(5), milliseconds(16), milliseconds(33), milliseconds(90)};
-  Quaternion previous = host.impl().getOrientation();
-  Quaternion firstTurn;
-  const double eyeRadius = host.impl().getPosition().length();
   for (int frame = 0; frame < 40; ++frame) {
-    host.frame(1, frameTimes[frame % 4]);
-    const Quaternion current = host.impl().getOrientation();
-    Quaternion turn = (current * previous.inverse()).normalized();
-    if (turn.w < 0.0) turn = -turn;
-    if (frame == 0) firstTurn = turn;
-    EXPECT_NEAR(rotationAngleBetween(previous, current), perFrame, kSpinTolerance) << "frame " << frame;
-    EXPECT_NEAR(turn.x, firstTurn.x, kSpinTolerance) << "frame " << frame << ": the spin axis changed";
-    EXPECT_NEAR(turn.y, firstTurn.y, kSpinTolerance) << "frame " << frame;
-    EXPECT_NEAR(turn.z, firstTurn.z, kSpinTolerance) << "frame " << frame;
-    EXPECT_NEAR(host.impl().getPosition().length(), eyeRadius, 1e-6) << "the spin turns about the Earth's centre";
-    previous = current;
+    const Quaternion previous = host.impl().getOrientation();
+    host.frame(1, milliseconds(5 + 20 * (frame % 5)));
+    EXPECT_NEAR(rotationAngleBetween(previous, host.impl().getOrientation()), perFrame, kSpinTolerance) << frame;
   }
 
   host.send(GUIEventAdapter::makePush(400.0f, 300.0f, Button::LEFT_MOUSE_BUTTON));
@@ -113,8 +94,6 @@ TEST(Flick, KeepsTurningByTheSameAngleEveryFrameUntilTheNextPress) {
   EXPECT_EQ(poseOf(host.impl()), pressed) << "a press stops the spin";
   EXPECT_FALSE(Access::momentumActive(host.impl()));
 }
-
-// ---------------------------------------------------------------------------------------
 
 enum class Motion { Spin, TurnEasing };
 
@@ -129,11 +108,9 @@ TEST_P(WheelDuringMotion, WheelStopsTheMotionButItsZoomRuns) {
     host.send(GUIEventAdapter::makePush(400.0f, 300.0f, Button::MIDDLE_MOUSE_BUTTON));
     host.send(GUIEventAdapter::makeDrag(480.0f, 300.0f, Button::MIDDLE_MOUSE_BUTTON));
   }
-  {
-    const CameraPose before = poseOf(host.impl());
-    host.frame();
-    ASSERT_NE(poseOf(host.impl()), before) << "the camera should be moving before the wheel";
-  }
+  const CameraPose moving = poseOf(host.impl());
+  host.frame();
+  ASSERT_NE(poseOf(host.impl()), moving) << "the camera should be moving before the wheel";
 
   // On the window's vertical centre line a pure zoom keeps the target exactly under the
   // pointer and scales the distance by the published share: any leftover turn breaks both.
@@ -158,9 +135,7 @@ TEST_P(WheelDuringMotion, WheelStopsTheMotionButItsZoomRuns) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Navigation, WheelDuringMotion, ::testing::Values(Motion::Spin, Motion::TurnEasing),
-                         [](const ::testing::TestParamInfo<Motion>& info) {
-                           return info.param == Motion::Spin ? std::string("Spin") : std::string("TurnEasing");
-                         });
+                         [](const auto& info) { return std::string(info.param == Motion::Spin ? "Spin" : "Turn"); });
 
 }  // namespace
 }  // namespace qel::test

@@ -1,15 +1,15 @@
 #include "Support/NavigationAssertions.h"
 
-#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <sstream>
 
-#include "Common/Ellipsoid.h"
 #include "Common/Log.h"
-#include "Common/Transforms.h"
 
 namespace qel::test {
+
+/// How far from 1 an orientation's length may be after many exact rotations.
+constexpr double kUnitOrientationTolerance = 1e-9;
 
 CameraPose poseOf(const GlobeManipulatorImpl& manipulator) {
   return CameraPose{manipulator.getPosition(), manipulator.getOrientation()};
@@ -18,41 +18,17 @@ CameraPose poseOf(const GlobeManipulatorImpl& manipulator) {
 ::testing::AssertionResult poseIsUsable(const GlobeManipulatorImpl& manipulator) {
   const Vector3<double>& p = manipulator.getPosition();
   const Quaternion& q = manipulator.getOrientation();
-  if (!p.isFinite()) {
-    return ::testing::AssertionFailure() << "eye (" << p.x << ", " << p.y << ", " << p.z << ") is not finite";
-  }
-  if (!q.isFinite() || std::abs(q.length() - 1.0) > kUnitOrientationTolerance) {
-    return ::testing::AssertionFailure() << "orientation (" << q.x << ", " << q.y << ", " << q.z << ", " << q.w
-                                         << ") has length " << q.length();
+  if (!p.isFinite() || !q.isFinite() || std::abs(q.length() - 1.0) > kUnitOrientationTolerance) {
+    return ::testing::AssertionFailure() << "eye (" << p.x << ", " << p.y << ", " << p.z << "), orientation (" << q.x
+                                         << ", " << q.y << ", " << q.z << ", " << q.w << ")";
   }
   return ::testing::AssertionSuccess();
 }
 
-HeadingPitchRoll attitudeOf(const GlobeManipulatorImpl& manipulator) {
-  return Transforms::viewQuaternionToViewHeadingPitchRoll(manipulator.getPosition(), manipulator.getOrientation(),
-                                                          Ellipsoid::WGS84);
-}
-
-Vector3<double> viewDirectionOf(const Quaternion& orientation) {
-  return (orientation * Vector3<double>(0.0, 0.0, -1.0)).normalized();
-}
-
-Vector3<double> imageUpOf(const Quaternion& orientation) {
-  return (orientation * Vector3<double>(0.0, 1.0, 0.0)).normalized();
-}
-
 double rotationAngleBetween(const Quaternion& a, const Quaternion& b) {
-  const Quaternion relative = (b * a.inverse()).normalized();
-  // |w| = cos(angle / 2); the vector part's length is sin(angle / 2): atan2 of the two
-  // keeps small angles accurate.
-  const double s = std::sqrt(relative.x * relative.x + relative.y * relative.y + relative.z * relative.z);
-  return 2.0 * std::atan2(s, std::abs(relative.w));
-}
-
-double signedAngleAbout(const Vector3<double>& a, const Vector3<double>& b, const Vector3<double>& n) {
-  const Vector3<double> pa = a - n * n.dot(a);
-  const Vector3<double> pb = b - n * n.dot(b);
-  return std::atan2(n.dot(pa.cross(pb)), pa.dot(pb));
+  const Quaternion r = (b * a.inverse()).normalized();
+  // atan2 of sin(angle / 2) and cos(angle / 2) keeps small angles accurate.
+  return 2.0 * std::atan2(std::sqrt(r.x * r.x + r.y * r.y + r.z * r.z), std::abs(r.w));
 }
 
 double pixelDistance(const std::optional<Vector2<double>>& image, const Vector2<float>& window) {
@@ -68,8 +44,7 @@ void InertiaSchedule::input(double amount) {
 
 double InertiaSchedule::step() {
   if (done_ >= kSteps) return 0.0;
-  const double fraction = static_cast<double>(2 * (kSteps - done_) - 1) / static_cast<double>(kSteps * kSteps);
-  const double applied = fraction * remainder_;
+  const double applied = static_cast<double>(2 * (kSteps - done_) - 1) / (kSteps * kSteps) * remainder_;
   remainder_ -= applied;
   ++done_;
   return applied;
@@ -83,10 +58,7 @@ ScopedLogCapture::~ScopedLogCapture() { Log::getInstance().removeSink(sink_); }
 
 std::string ScopedLogCapture::describe() const {
   std::ostringstream out;
-  for (const LogRecord& record : sink_->records()) {
-    out << "[" << record.level << "] " << record.location.file << ":" << record.location.line << " " << record.text
-        << "\n";
-  }
+  for (const LogRecord& r : sink_->records()) out << "[" << r.level << "] " << r.location.file << " " << r.text << "\n";
   return out.str();
 }
 

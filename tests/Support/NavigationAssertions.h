@@ -4,9 +4,9 @@
 
 #include <memory>
 #include <optional>
+#include <string>
 
 #include "Common/CapturingLogSink.h"
-#include "Common/HeadingPitchRoll.h"
 #include "Common/Quaternion.h"
 #include "Common/Vector2.h"
 #include "Common/Vector3.h"
@@ -24,23 +24,12 @@ struct CameraPose {
 CameraPose poseOf(const GlobeManipulatorImpl& manipulator);
 
 /// Every navigation rule promises a usable pose: finite, with a unit orientation.
-inline constexpr double kUnitOrientationTolerance = 1e-9;
 ::testing::AssertionResult poseIsUsable(const GlobeManipulatorImpl& manipulator);
-
-/// Heading, pitch and roll of the view at the eye (heading clockwise from north).
-HeadingPitchRoll attitudeOf(const GlobeManipulatorImpl& manipulator);
-/// Unit view direction and image-up direction of the camera in the fixed frame.
-Vector3<double> viewDirectionOf(const Quaternion& orientation);
-Vector3<double> imageUpOf(const Quaternion& orientation);
 
 /// Angle (radians, [0, π]) of the rotation that takes orientation a to orientation b.
 double rotationAngleBetween(const Quaternion& a, const Quaternion& b);
-/// Signed angle from a to b about the unit axis n, after projecting both onto the plane
-/// perpendicular to n (right-handed about n).
-double signedAngleAbout(const Vector3<double>& a, const Vector3<double>& b, const Vector3<double>& n);
 
-/// Distance in pixels between a window position and a point's image, or +∞ when the
-/// point is behind the eye.
+/// Distance in pixels between a window position and a point's image (+∞ behind the eye).
 double pixelDistance(const std::optional<Vector2<double>>& image, const Vector2<float>& window);
 
 /// The published easing of wheel zooms and turns: an input joins what remains (same
@@ -50,8 +39,7 @@ class InertiaSchedule {
  public:
   static constexpr int kSteps = 30;
   void input(double amount);
-  /// The amount the next frame applies (0 once the 30 frames have run).
-  double step();
+  double step();  // the share the next frame applies
   double remainder() const noexcept { return remainder_; }
 
  private:
@@ -66,9 +54,8 @@ class ScopedLogCapture {
   ~ScopedLogCapture();
   ScopedLogCapture(const ScopedLogCapture&) = delete;
   ScopedLogCapture& operator=(const ScopedLogCapture&) = delete;
-  const CapturingLogSink& sink() const { return *sink_; }
-  /// The captured records as one readable line each (for failure messages).
-  std::string describe() const;
+  std::size_t size() const { return sink_->size(); }
+  std::string describe() const;  // one line per record, for failure messages
 
  private:
   std::shared_ptr<CapturingLogSink> sink_;
