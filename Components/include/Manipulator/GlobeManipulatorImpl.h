@@ -112,8 +112,10 @@ class GlobeManipulatorImpl : public CameraManipulatorImpl {
   bool handleKey(const GUIEventAdapter& ea);
   bool handleScroll(const GUIEventAdapter& ea, SceneImpl& scene);
   bool handleFrame(const Viewer& viewer, SceneImpl& scene);
-  /// Globe pick under a window position; refreshes the mouse hit fields when `record`.
+  /// Globe point under a window position (the navigation ellipsoid instead of the
+  /// terrain when the scene asks for ellipsoid picks).
   std::optional<Vector3<double>> pickGlobeAt(const Vector2<float>& window, const SceneImpl& scene) const;
+  /// The same pick, recorded as the mouse's globe hit (a miss only clears the hit flag).
   void globeHitTest(const Vector2<float>& window, const SceneImpl& scene);
 
   // Drag navigation (GlobeManipulatorDrag.cpp).
