@@ -96,8 +96,8 @@ void Geodesy_CartographicToCartesian_Baseline(benchmark::State& state) {
   std::size_t i = 0;
   for (auto _ : state) {
     Vector3<double> p;
-    earth.Forward(qel::Math::toDegrees(points[i].latitude), qel::Math::toDegrees(points[i].longitude),
-                  points[i].height, p.x, p.y, p.z);
+    earth.Forward(qel::Math::toDegrees(points[i].latitude), qel::Math::toDegrees(points[i].longitude), points[i].height,
+                  p.x, p.y, p.z);
     benchmark::DoNotOptimize(p);
     i = (i + 1) % points.size();
   }

@@ -97,9 +97,8 @@ void Terrain_Pick_Baseline(benchmark::State& state) {
 
 // Eye heights of a walk, a flight and an orbit; views straight down and tilted (from
 // orbit a strong tilt would look past the Earth).
-#define QEL_TERRAIN_VIEWS                                                                              \
-  ->Args({500, 0})->Args({500, 60})->Args({50000, 0})->Args({50000, 60})->Args({5000000, 0})->Args( \
-      {5000000, 20})
+#define QEL_TERRAIN_VIEWS \
+  ->Args({500, 0})->Args({500, 60})->Args({50000, 0})->Args({50000, 60})->Args({5000000, 0})->Args({5000000, 20})
 
 BENCHMARK(Terrain_Pick) QEL_TERRAIN_VIEWS;
 BENCHMARK(Terrain_Pick_Baseline) QEL_TERRAIN_VIEWS;

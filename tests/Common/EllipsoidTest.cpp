@@ -77,8 +77,8 @@ TEST_P(EllipsoidVsOracle, InverseMatches) {
 INSTANTIATE_TEST_SUITE_P(Heights, EllipsoidVsOracle, ::testing::Values(-10000.0, 0.0, 8848.0, 2e6, 3.5786e7, 4e7));
 
 TEST(Ellipsoid, CentreAndBadInputHaveNoPosition) {
-  const std::vector<Vector3<double>> points{{0.0, 0.0, 0.0}, {1e-5, -1e-5, 1e-5}, {kNaN, 0.0, 0.0},
-                                            {7e6, kInf, 0.0}, {1e200, 0.0, 0.0}};
+  const std::vector<Vector3<double>> points{
+      {0.0, 0.0, 0.0}, {1e-5, -1e-5, 1e-5}, {kNaN, 0.0, 0.0}, {7e6, kInf, 0.0}, {1e200, 0.0, 0.0}};
   for (const auto& p : points) {
     SCOPED_TRACE(std::to_string(p.x) + " " + std::to_string(p.y) + " " + std::to_string(p.z));
     EXPECT_FALSE(Ellipsoid::WGS84.cartesianToCartographic(p).has_value());

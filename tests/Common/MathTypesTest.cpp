@@ -31,7 +31,8 @@ TEST(MathTypes, RotationsAreRightHandedAndComposeRightOperandFirst) {
   EXPECT_NEAR(aboutZ.z, std::sqrt(0.5), kTight);
   EXPECT_NEAR(aboutZ.w, std::sqrt(0.5), kTight);
   // The start camera: right = +Y, up = +Z, back = +X, looking along −X.
-  const Quaternion start = Quaternion::fromAxes(Vector3<double>::unitY(), Vector3<double>::unitZ(), Vector3<double>::unitX());
+  const Quaternion start =
+      Quaternion::fromAxes(Vector3<double>::unitY(), Vector3<double>::unitZ(), Vector3<double>::unitX());
   EXPECT_NEAR(std::abs(start.dot({0.5, 0.5, 0.5, 0.5})), 1.0, kTight);
 }
 

@@ -73,7 +73,8 @@ TEST_P(EastNorthUpVsOracle, AxesMatch) {
       // At a pole east and north depend on the longitude that the point no longer carries.
       const int first = std::abs(lat) == 90.0 ? 2 : 0;
       for (int i = first; i < 3; ++i) {
-        EXPECT_LE(Vector3<double>::distance(frame.getColumn3(i), expected[static_cast<std::size_t>(i)]), kAngleTolerance)
+        EXPECT_LE(Vector3<double>::distance(frame.getColumn3(i), expected[static_cast<std::size_t>(i)]),
+                  kAngleTolerance)
             << "axis " << i << ": " << describe(frame.getColumn3(i));
       }
     }
@@ -115,7 +116,8 @@ class AttitudeAsSeen : public ::testing::TestWithParam<SeenCase> {};
 
 TEST_P(AttitudeAsSeen, ViewAndImageAxesPointWhereExpected) {
   const SeenCase& c = GetParam();
-  const Vector3<double> position = Ellipsoid::WGS84.cartographicToCartesian(Cartographic::fromDegrees(116.4, 39.9, 500.0));
+  const Vector3<double> position =
+      Ellipsoid::WGS84.cartographicToCartesian(Cartographic::fromDegrees(116.4, 39.9, 500.0));
   const Quaternion q = Transforms::viewHeadingPitchRollToViewQuaternion(position, c.hpr);
   const Matrix3 toLocal = Transforms::eastNorthUpToFixedFrame(position).getRotation().transposed();
   const Vector3<double> forward = toLocal * (q * kForward);
@@ -138,8 +140,8 @@ INSTANTIATE_TEST_SUITE_P(
 // pitches short of vertical and rolls of both signs, at places that stress the frame.
 TEST(Transforms, AttitudeRoundTrips) {
   const std::vector<Cartographic> places{
-      Cartographic::fromDegrees(0.0, 0.0, 0.0),        Cartographic::fromDegrees(180.0, -33.0, 1200.0),
-      Cartographic::fromDegrees(-179.9, 71.0, 2e7),    Cartographic::fromDegrees(45.0, 89.9999, 100.0),
+      Cartographic::fromDegrees(0.0, 0.0, 0.0), Cartographic::fromDegrees(180.0, -33.0, 1200.0),
+      Cartographic::fromDegrees(-179.9, 71.0, 2e7), Cartographic::fromDegrees(45.0, 89.9999, 100.0),
       Cartographic::fromDegrees(-60.0, -89.999, -9000.0)};
   for (const Cartographic& place : places) {
     const Vector3<double> position = Ellipsoid::WGS84.cartographicToCartesian(place);

@@ -128,7 +128,9 @@ TEST(DemoTour, PlaysToTheEndAndDrawsExactlyTheHostsCamera) {
     const std::size_t frame = std::stoul(mark[1]);
     ASSERT_TRUE(frame >= 1 && frame <= poses.size());
     const std::vector<std::string> pose(poses[frame - 1].begin() + 2, poses[frame - 1].begin() + 9);
-    if (previous && pose != previousPose) { EXPECT_GT(meanDifference(*previous, *image), kMinMeanDifference); }
+    if (previous && pose != previousPose) {
+      EXPECT_GT(meanDifference(*previous, *image), kMinMeanDifference);
+    }
     previous = image;
     previousPose = pose;
   }
@@ -181,13 +183,12 @@ TEST_P(DemoBadInput, IsReportedWithStatus2BeforeTheTourStarts) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, DemoBadInput,
-    ::testing::Values(BadInputCase{"MissingScript", "", false, "tour.json"},
-                      BadInputCase{"MalformedJson", "{\"steps\": [\n  {\"frames\": 1},\n  {\"frames\" 2}\n]}", false,
-                                   "tour.json:3:"},
-                      BadInputCase{"UnknownButton",
-                                   "{\"steps\": [{\"event\": \"press\", \"x\": 1, \"y\": 2, \"button\": \"lft\"}]}",
-                                   false, "steps[0].button"},
-                      BadInputCase{"UnwritableOutput", "{\"steps\": [{\"frames\": 1}]}", true, "plain-file"}),
+    ::testing::Values(
+        BadInputCase{"MissingScript", "", false, "tour.json"},
+        BadInputCase{"MalformedJson", "{\"steps\": [\n  {\"frames\": 1},\n  {\"frames\" 2}\n]}", false, "tour.json:3:"},
+        BadInputCase{"UnknownButton", "{\"steps\": [{\"event\": \"press\", \"x\": 1, \"y\": 2, \"button\": \"lft\"}]}",
+                     false, "steps[0].button"},
+        BadInputCase{"UnwritableOutput", "{\"steps\": [{\"frames\": 1}]}", true, "plain-file"}),
     [](const ::testing::TestParamInfo<BadInputCase>& info) { return info.param.name; });
 
 }  // namespace

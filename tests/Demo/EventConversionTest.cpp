@@ -61,8 +61,10 @@ Case key(std::string name, Tk::EventType type, unsigned mods, int key, int unmod
 
 Case wheel(std::string name, Tk::ScrollingMotion motion, float deltaY, std::optional<GUIEventAdapter> expected) {
   auto e = toolkitEvent(Tk::SCROLL, 320, 100);
-  if (motion == Tk::SCROLL_2D) e->setScrollingMotionDelta(0.0f, deltaY);
-  else e->setScrollingMotion(motion);
+  if (motion == Tk::SCROLL_2D)
+    e->setScrollingMotionDelta(0.0f, deltaY);
+  else
+    e->setScrollingMotion(motion);
   return {std::move(name), e, expected};
 }
 

@@ -101,7 +101,8 @@ class Session {
   /// Mostly short steps from the last pointer position, sometimes a jump.
   Vector2<float> nextPointer() {
     if (coin(0.1)) return randomPointer(kStray);
-    return pointer_ + Vector2<float>(static_cast<float>(uniform(-40.0, 40.0)), static_cast<float>(uniform(-40.0, 40.0)));
+    return pointer_ +
+           Vector2<float>(static_cast<float>(uniform(-40.0, 40.0)), static_cast<float>(uniform(-40.0, 40.0)));
   }
   float wheelDelta() {
     switch (uniformInt(0, extremeWheel_ ? 9 : 7)) {

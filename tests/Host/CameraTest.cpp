@@ -35,8 +35,8 @@ class CameraPoseTest : public ::testing::TestWithParam<Pose> {
         Cartographic::fromDegrees(p.eye.longitude, p.eye.latitude, p.eye.height));
     camera.setPosition(position);
     camera.setOrientation(Transforms::viewHeadingPitchRollToViewQuaternion(
-        position, {Math::toRadians(p.attitude.heading), Math::toRadians(p.attitude.pitch),
-                   Math::toRadians(p.attitude.roll)}));
+        position,
+        {Math::toRadians(p.attitude.heading), Math::toRadians(p.attitude.pitch), Math::toRadians(p.attitude.roll)}));
     camera.setViewport(p.viewport);
     camera.getFrustum().setFov(Radian(Degree(p.fovDegrees)));
   }

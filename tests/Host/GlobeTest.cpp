@@ -120,15 +120,15 @@ TEST_P(GlobePickTest, HitIsTheFirstTerrainPointAlongTheRay) {
   EXPECT_GE(hits * 100, rays.size() * static_cast<std::size_t>(GetParam().minHitPercent));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Views, GlobePickTest,
-    ::testing::Values(View{"Walk500mAtSummit", kSummitLon, kSummitLat, 500.0, 40.0, 75.0, 50},
-                      View{"Orbit20000km", kSummitLon, kSummitLat, 2.0e7, 0.0, 0.0, 10},
-                      View{"SkimmingOpenSea", kOceanLon, kOceanLat, 500.0, 10.0, 85.0, 40},
-                      View{"AcrossAntimeridian", 179.95, kAntimeridianLat, 2000.0, 90.0, 70.0, 80},
-                      View{"AcrossNorthPole", 30.0, 89.95, 3000.0, 0.0, 70.0, 80},
-                      View{"UndergroundLookingUp", kSummitLon, kSummitLat, -200.0, 0.0, 150.0, 100}),
-    [](const ::testing::TestParamInfo<View>& info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(Views, GlobePickTest,
+                         ::testing::Values(View{"Walk500mAtSummit", kSummitLon, kSummitLat, 500.0, 40.0, 75.0, 50},
+                                           View{"Orbit20000km", kSummitLon, kSummitLat, 2.0e7, 0.0, 0.0, 10},
+                                           View{"SkimmingOpenSea", kOceanLon, kOceanLat, 500.0, 10.0, 85.0, 40},
+                                           View{"AcrossAntimeridian", 179.95, kAntimeridianLat, 2000.0, 90.0, 70.0, 80},
+                                           View{"AcrossNorthPole", 30.0, 89.95, 3000.0, 0.0, 70.0, 80},
+                                           View{"UndergroundLookingUp", kSummitLon, kSummitLat, -200.0, 0.0, 150.0,
+                                                100}),
+                         [](const ::testing::TestParamInfo<View>& info) { return info.param.name; });
 
 // A point 500 m over the open ocean, its local east and up, and a ray elevated from it.
 const Vector3<double> kOceanEye =

@@ -85,11 +85,21 @@ TEST_F(ScriptPlayerTest, PlaysEventsIntoTheFramesThatFollowThem) {
   const auto start = Clock::now();
   player.playAll();
 
-  const std::vector<std::string> expected{
-      "1 move 1,2 b0 m0",    "1 press 3,4 b4 m4",       "1 frame",  "2 press 3,4 b4 m4",
-      "2 frame",             "3 drag 5,4 b0 m4",        "3 frame",  "4 drag 7,4 b0 m4",
-      "4 frame",             "5 release 7,4 b4 m0",     "5 frame",  "6 keydown 65365 mods256",
-      "6 scroll 9,9 b0 m0 w120", "6 frame",             "7 frame"};
+  const std::vector<std::string> expected{"1 move 1,2 b0 m0",
+                                          "1 press 3,4 b4 m4",
+                                          "1 frame",
+                                          "2 press 3,4 b4 m4",
+                                          "2 frame",
+                                          "3 drag 5,4 b0 m4",
+                                          "3 frame",
+                                          "4 drag 7,4 b0 m4",
+                                          "4 frame",
+                                          "5 release 7,4 b4 m0",
+                                          "5 frame",
+                                          "6 keydown 65365 mods256",
+                                          "6 scroll 9,9 b0 m0 w120",
+                                          "6 frame",
+                                          "7 frame"};
   EXPECT_EQ(delivered, expected);
   EXPECT_EQ(marks, (std::vector<std::pair<std::string, std::uint64_t>>{{"pressed", 1}, {"done", 7}}));
   // Five frames of 25 ms, then two of half a second.

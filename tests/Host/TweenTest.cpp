@@ -75,11 +75,11 @@ TEST_P(TweenEaseTest, ValuesFollowTheEasedFractionAndCompleteOnce) {
   EXPECT_EQ(tweens.size(), 0u);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Easings, TweenEaseTest,
-    ::testing::Values(EaseCase{"LinearDownward", 500.0, -250.0, 0.75, {}},
-                      EaseCase{"CubicOut", -1.0, 1.0, 1.0, [](double f) { return 1.0 - std::pow(1.0 - f, 3.0); }}),
-    [](const ::testing::TestParamInfo<EaseCase>& info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(Easings, TweenEaseTest,
+                         ::testing::Values(EaseCase{"LinearDownward", 500.0, -250.0, 0.75, {}},
+                                           EaseCase{"CubicOut", -1.0, 1.0, 1.0,
+                                                    [](double f) { return 1.0 - std::pow(1.0 - f, 3.0); }}),
+                         [](const ::testing::TestParamInfo<EaseCase>& info) { return info.param.name; });
 
 // In a timeline's update times: cancel the tween (twice) instead of updating.
 constexpr double kCancel = -1.0;

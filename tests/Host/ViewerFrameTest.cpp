@@ -21,7 +21,6 @@ class ViewerFrameTest : public ViewerFixture {
   static void awaitMainThreadTask(AsyncSystem& async) {
     while (async.mainThreadTasks.size() == 0) std::this_thread::yield();
   }
-
 };
 
 TEST_F(ViewerFrameTest, FrameRunsItsWorkInOrder) {
@@ -33,16 +32,26 @@ TEST_F(ViewerFrameTest, FrameRunsItsWorkInOrder) {
   viewer->setRenderCallback([this](ViewerImpl&) { log.push_back("render"); });
   viewer->getScene().getFrameState().taskQueue.push(makeWorkTask([this] { log.push_back("frameTask"); }));
   // Work posted from an application thread waits for the frame's drain.
-  std::thread([this] { (void)AsyncSystem::instance(false).runInMainThread([this] { log.push_back("drain"); }); })
-      .join();
+  std::thread([this] {
+    (void)AsyncSystem::instance(false).runInMainThread([this] { log.push_back("drain"); });
+  }).join();
   viewer->queueEvent(GUIEventAdapter::makePush(10, 20, GUIEventAdapter::LEFT_MOUSE_BUTTON));
   viewer->queueEvent(GUIEventAdapter::makeRelease(10, 20, GUIEventAdapter::LEFT_MOUSE_BUTTON));
 
   frame();
 
-  const CallLog expected{"drain",      "tool:press",        "manipulator:press", "tool:release",
-                         "manipulator:release", "tool:frame", "manipulator:frame", "keystep",
-                         "primitive:update", "frameTask",   "postCull",          "updateCamera",
+  const CallLog expected{"drain",
+                         "tool:press",
+                         "manipulator:press",
+                         "tool:release",
+                         "manipulator:release",
+                         "tool:frame",
+                         "manipulator:frame",
+                         "keystep",
+                         "primitive:update",
+                         "frameTask",
+                         "postCull",
+                         "updateCamera",
                          "render"};
   EXPECT_EQ(log, expected);
 }
@@ -117,18 +126,18 @@ TEST_P(ViewerFailureTest, FailingStepIsLoggedAndTheFramesGoOn) {
 
 INSTANTIATE_TEST_SUITE_P(
     Steps, ViewerFailureTest,
-    ::testing::Values(
-        FailureCase{"HandlerOnInput",
-                    [](RecordingHandler& h, RecordingManipulator&, ViewerImpl&) { h.throwOn = GUIEventAdapter::MOVE; }},
-        FailureCase{"HandlerOnFrame",
-                    [](RecordingHandler& h, RecordingManipulator&, ViewerImpl&) { h.throwOn = GUIEventAdapter::FRAME; }},
-        FailureCase{"KeyStep", [](RecordingHandler&, RecordingManipulator& m, ViewerImpl&) { m.throwInKeyStep = true; }},
-        FailureCase{"UpdateCamera",
-                    [](RecordingHandler&, RecordingManipulator& m, ViewerImpl&) { m.throwInUpdateCamera = true; }},
-        FailureCase{"RenderCallbackThrowingANonException",
-                    [](RecordingHandler&, RecordingManipulator&, ViewerImpl& v) {
-                      v.setRenderCallback([](ViewerImpl&) { throw 42; });
-                    }}),
+    ::testing::Values(FailureCase{"HandlerOnInput", [](RecordingHandler& h, RecordingManipulator&,
+                                                       ViewerImpl&) { h.throwOn = GUIEventAdapter::MOVE; }},
+                      FailureCase{"HandlerOnFrame", [](RecordingHandler& h, RecordingManipulator&,
+                                                       ViewerImpl&) { h.throwOn = GUIEventAdapter::FRAME; }},
+                      FailureCase{"KeyStep", [](RecordingHandler&, RecordingManipulator& m,
+                                                ViewerImpl&) { m.throwInKeyStep = true; }},
+                      FailureCase{"UpdateCamera", [](RecordingHandler&, RecordingManipulator& m,
+                                                     ViewerImpl&) { m.throwInUpdateCamera = true; }},
+                      FailureCase{"RenderCallbackThrowingANonException",
+                                  [](RecordingHandler&, RecordingManipulator&, ViewerImpl& v) {
+                                    v.setRenderCallback([](ViewerImpl&) { throw 42; });
+                                  }}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ViewerFrameTest, StopEndsWaitingQueriesWithBrokenPromise) {

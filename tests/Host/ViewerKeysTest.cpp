@@ -43,24 +43,24 @@ TEST_P(ViewerKeyReleaseTest, ReleasingEveryKeyLeavesNoBitSet) {
   EXPECT_TRUE(manipulator->keyStepRestart);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Orders, ViewerKeyReleaseTest,
-    ::testing::Values(
-        // Shift goes up first: the window reports the arrow's release without Shift.
-        ReleaseCase{"ShiftReleasedFirst",
-                    {GEA::makeKeyDown(Key::ShiftL, ModKey::Shift), GEA::makeKeyDown(Key::Up, ModKey::Shift),
-                     GEA::makeKeyUp(Key::ShiftL, 0), GEA::makeKeyUp(Key::Up, 0)}},
-        // Shift goes down while the key is held: the key repeats with Shift, comes up with it.
-        ReleaseCase{"ShiftPressedDuringRepeat",
-                    {GEA::makeKeyDown('w', 0), GEA::makeKeyDown(Key::ShiftL, ModKey::Shift),
-                     GEA::makeKeyDown('w', ModKey::Shift), GEA::makeKeyUp('w', ModKey::Shift),
-                     GEA::makeKeyUp(Key::ShiftL, ModKey::Shift)}},
-        // Two keys with different modifiers, released in the other order.
-        ReleaseCase{"TwoKeysInterleaved",
-                    {GEA::makeKeyDown('a', 0), GEA::makeKeyDown(Key::ShiftL, ModKey::Shift),
-                     GEA::makeKeyDown(Key::Left, ModKey::Shift), GEA::makeKeyUp(Key::ShiftL, 0),
-                     GEA::makeKeyUp('a', 0), GEA::makeKeyUp(Key::Left, 0)}}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Orders, ViewerKeyReleaseTest,
+                         ::testing::Values(
+                             // Shift goes up first: the window reports the arrow's release without Shift.
+                             ReleaseCase{"ShiftReleasedFirst",
+                                         {GEA::makeKeyDown(Key::ShiftL, ModKey::Shift),
+                                          GEA::makeKeyDown(Key::Up, ModKey::Shift), GEA::makeKeyUp(Key::ShiftL, 0),
+                                          GEA::makeKeyUp(Key::Up, 0)}},
+                             // Shift goes down while the key is held: the key repeats with Shift, comes up with it.
+                             ReleaseCase{"ShiftPressedDuringRepeat",
+                                         {GEA::makeKeyDown('w', 0), GEA::makeKeyDown(Key::ShiftL, ModKey::Shift),
+                                          GEA::makeKeyDown('w', ModKey::Shift), GEA::makeKeyUp('w', ModKey::Shift),
+                                          GEA::makeKeyUp(Key::ShiftL, ModKey::Shift)}},
+                             // Two keys with different modifiers, released in the other order.
+                             ReleaseCase{"TwoKeysInterleaved",
+                                         {GEA::makeKeyDown('a', 0), GEA::makeKeyDown(Key::ShiftL, ModKey::Shift),
+                                          GEA::makeKeyDown(Key::Left, ModKey::Shift), GEA::makeKeyUp(Key::ShiftL, 0),
+                                          GEA::makeKeyUp('a', 0), GEA::makeKeyUp(Key::Left, 0)}}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ViewerKeysTest, OnlyTheFirstStepOfAPressUsesTheRestartTime) {
   send(GEA::makeKeyDown('w', 0));  // steps in the same frame: the restart step

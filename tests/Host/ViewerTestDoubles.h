@@ -32,8 +32,8 @@ using CallLog = std::vector<std::string>;
 inline std::string eventName(std::uint32_t type) {
   using G = GUIEventAdapter;
   static const std::map<std::uint32_t, std::string> names{
-      {G::PUSH, "press"}, {G::RELEASE, "release"}, {G::DRAG, "drag"},   {G::MOVE, "move"},
-      {G::KEYDOWN, "keydown"}, {G::KEYUP, "keyup"}, {G::FRAME, "frame"}, {G::SCROLL, "scroll"}};
+      {G::PUSH, "press"},      {G::RELEASE, "release"}, {G::DRAG, "drag"},   {G::MOVE, "move"},
+      {G::KEYDOWN, "keydown"}, {G::KEYUP, "keyup"},     {G::FRAME, "frame"}, {G::SCROLL, "scroll"}};
   const auto it = names.find(type);
   return it == names.end() ? "kind" + std::to_string(type) : it->second;
 }

@@ -71,8 +71,8 @@ TEST(GlobeManipulatorState, CameraTakesThePoseOnlyWhenItDiffers) {
 
 struct NavCenterCase {
   const char* name;
-  double eyeHeight;      // metres above flat terrain
-  double pitchDegrees;   // view pitch at the eye
+  double eyeHeight;     // metres above flat terrain
+  double pitchDegrees;  // view pitch at the eye
   bool ellipsoidPick;
   double expectedReach;  // distance from the eye to the navigation centre
   bool expectFound;
@@ -95,14 +95,13 @@ TEST_P(NavigationCentre, LiesWhereTheRulesPutIt) {
 
 // Looking 2° down meets flat ground ~860 m away from 30 m and ~31 km away from 1 000 m:
 // beyond the centre's reach near the horizon (250 m, and 5 × 1 000 m).
-INSTANTIATE_TEST_SUITE_P(
-    Horizon, NavigationCentre,
-    ::testing::Values(NavCenterCase{"low_hit", 30.0, -2.0, false, 250.0, true},
-                      NavCenterCase{"high_hit", 1000.0, -2.0, false, 5000.0, true},
-                      NavCenterCase{"low_sky", 30.0, 10.0, false, 50.0, false},
-                      NavCenterCase{"high_sky", 1000.0, 10.0, false, 1000.0, false},
-                      NavCenterCase{"ellipsoid_sky", 1000.0, 10.0, true, 1000.0, false}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Horizon, NavigationCentre,
+                         ::testing::Values(NavCenterCase{"low_hit", 30.0, -2.0, false, 250.0, true},
+                                           NavCenterCase{"high_hit", 1000.0, -2.0, false, 5000.0, true},
+                                           NavCenterCase{"low_sky", 30.0, 10.0, false, 50.0, false},
+                                           NavCenterCase{"high_sky", 1000.0, 10.0, false, 1000.0, false},
+                                           NavCenterCase{"ellipsoid_sky", 1000.0, 10.0, true, 1000.0, false}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(GlobeManipulatorState, SteepViewCentresOnTheGroundPoint) {
   TestHost host;

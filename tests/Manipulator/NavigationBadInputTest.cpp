@@ -89,13 +89,17 @@ TEST_P(BadInput, CameraStaysUsableAndNothingIsLogged) {
   host.frame();
   const CameraPose before = poseOf(host.impl());
   for (const GUIEventAdapter& event : c.events) {
-    if (c.changesNothing) { EXPECT_FALSE(host.impl().handle(event, host.viewer().getViewer())) << "not used"; }
+    if (c.changesNothing) {
+      EXPECT_FALSE(host.impl().handle(event, host.viewer().getViewer())) << "not used";
+    }
     EXPECT_NO_THROW(host.send(event));
     ASSERT_TRUE(poseIsUsable(host.impl()));
   }
   host.frame(kSettleFrames);
   ASSERT_TRUE(poseIsUsable(host.impl()));
-  if (c.changesNothing) { EXPECT_EQ(poseOf(host.impl()), before); }
+  if (c.changesNothing) {
+    EXPECT_EQ(poseOf(host.impl()), before);
+  }
 
   // Whatever came before, ordinary input still works.
   host.scene().setWindowSize(800, 600);

@@ -39,7 +39,8 @@ struct Altitude {
 };
 
 // The antimeridian eye sits just west of 180° looking east: the drag carries it across.
-const Place kPlaces[] = {{"Equator", 10.0, 0.0, 0.0}, {"Lat60N", 10.0, 60.0, 30.0}, {"Antimeridian", 180.0 - 1e-4, 0.0, 90.0}};
+const Place kPlaces[] = {
+    {"Equator", 10.0, 0.0, 0.0}, {"Lat60N", 10.0, 60.0, 30.0}, {"Antimeridian", 180.0 - 1e-4, 0.0, 90.0}};
 const Altitude kAltitudes[] = {{"Low500m", 500.0, -30.0}, {"Mid50km", 50000.0, -45.0}, {"High5000km", 5.0e6, -90.0}};
 
 class GrabAndPan : public ::testing::TestWithParam<std::tuple<Place, Altitude>> {};
@@ -105,13 +106,13 @@ TEST_P(TurnAndTilt, PivotKeepsItsWindowPositionThroughTheInertia) {
   EXPECT_GT(rotationAngleBetween(start.orientation, host.impl().getOrientation()), 0.01) << "the view should turn";
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Navigation, TurnAndTilt,
-    ::testing::Values(PivotDrag{"MiddleTurn", Button::MIDDLE_MOUSE_BUTTON, {240.0f, 0.0f}},
-                      PivotDrag{"RightTiltTowardHorizon", Button::RIGHT_MOUSE_BUTTON, {0.0f, 300.0f}},
-                      PivotDrag{"MiddleTiltUp", Button::MIDDLE_MOUSE_BUTTON, {0.0f, -120.0f}},
-                      PivotDrag{"RightDiagonal", Button::RIGHT_MOUSE_BUTTON, {-200.0f, 150.0f}}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Navigation, TurnAndTilt,
+                         ::testing::Values(PivotDrag{"MiddleTurn", Button::MIDDLE_MOUSE_BUTTON, {240.0f, 0.0f}},
+                                           PivotDrag{
+                                               "RightTiltTowardHorizon", Button::RIGHT_MOUSE_BUTTON, {0.0f, 300.0f}},
+                                           PivotDrag{"MiddleTiltUp", Button::MIDDLE_MOUSE_BUTTON, {0.0f, -120.0f}},
+                                           PivotDrag{"RightDiagonal", Button::RIGHT_MOUSE_BUTTON, {-200.0f, 150.0f}}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // From 9.5 km looking 60° down the pivot is 11 km away: a tilt of 100° (333 px) would
 // put the eye 7 km under the ground, one of 150° (500 px) 11 km under it.

@@ -133,14 +133,13 @@ TEST_P(DefaultTurnKeys, TurnTheViewTheWayTheirNameSays) {
   EXPECT_GT(turned * c.expectedSign, Math::toRadians(1.0));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Layout, DefaultTurnKeys,
-    ::testing::Values(TurnKeyCase{"q", 'q', 0, -1.0}, TurnKeyCase{"e", 'e', 0, 1.0},
-                      TurnKeyCase{"shift_left", Key::Left, ModKey::Shift, -1.0},
-                      TurnKeyCase{"shift_right", Key::Right, ModKey::Shift, 1.0},
-                      TurnKeyCase{"shift_a", 'a', ModKey::Shift, -1.0},
-                      TurnKeyCase{"shift_d", 'd', ModKey::Shift, 1.0}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Layout, DefaultTurnKeys,
+                         ::testing::Values(TurnKeyCase{"q", 'q', 0, -1.0}, TurnKeyCase{"e", 'e', 0, 1.0},
+                                           TurnKeyCase{"shift_left", Key::Left, ModKey::Shift, -1.0},
+                                           TurnKeyCase{"shift_right", Key::Right, ModKey::Shift, 1.0},
+                                           TurnKeyCase{"shift_a", 'a', ModKey::Shift, -1.0},
+                                           TurnKeyCase{"shift_d", 'd', ModKey::Shift, 1.0}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace qel::test

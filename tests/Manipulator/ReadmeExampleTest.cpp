@@ -17,16 +17,17 @@ int viewpointEvents = 0;
 
 void readmeExample() {
   // README-BEGIN
-auto viewer = qel::ViewerImpl::create();          // a scene with the default globe
-auto globe = std::make_shared<qel::GlobeManipulator>();
-viewer->setCameraManipulator(globe);              // the viewer now drives it every frame
-globe->getViewpointChanged().addEventListener([](const qel::Viewpoint& v) {
-  // called on the main thread after each frame in which the camera moved
-  ++viewpointEvents; (void)v;
-});
-globe->setUndergroundAllowed(true);               // from any thread
-viewer->queueEvent(qel::GUIEventAdapter::makeScroll(400, 300, 120));  // one wheel notch
-viewer->frame();                                  // zoom inertia starts easing in
+  auto viewer = qel::ViewerImpl::create();  // a scene with the default globe
+  auto globe = std::make_shared<qel::GlobeManipulator>();
+  viewer->setCameraManipulator(globe);  // the viewer now drives it every frame
+  globe->getViewpointChanged().addEventListener([](const qel::Viewpoint& v) {
+    // called on the main thread after each frame in which the camera moved
+    ++viewpointEvents;
+    (void)v;
+  });
+  globe->setUndergroundAllowed(true);                                   // from any thread
+  viewer->queueEvent(qel::GUIEventAdapter::makeScroll(400, 300, 120));  // one wheel notch
+  viewer->frame();                                                      // zoom inertia starts easing in
   // README-END
   EXPECT_TRUE(globe->isUndergroundAllowed());
 }

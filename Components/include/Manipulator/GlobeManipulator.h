@@ -49,7 +49,9 @@ class GlobeManipulator : public CameraManipulator {
 
  private:
   /// The implementation as its own type (the base holds the one strong reference).
-  std::shared_ptr<GlobeManipulatorImpl> globeImpl() const { return std::static_pointer_cast<GlobeManipulatorImpl>(impl); }
+  std::shared_ptr<GlobeManipulatorImpl> globeImpl() const {
+    return std::static_pointer_cast<GlobeManipulatorImpl>(impl);
+  }
 };
 
 }  // namespace qel

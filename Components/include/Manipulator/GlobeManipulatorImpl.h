@@ -130,8 +130,8 @@ class GlobeManipulatorImpl : public CameraManipulatorImpl {
   void mouseLeftDrag(const Vector2<float>& previous, const Vector2<float>& current, const SceneImpl& scene);
   bool calMouseSpeedLimitParam(const Vector3<double>& pressPoint, const Vector2<float>& pressMouse,
                                const SceneImpl& scene);
-  Radian calculateSpeed(const Vector2<float>& window, const Vector3<double>& point,
-                        const Vector3<double>& pressPoint, const SceneImpl& scene);
+  Radian calculateSpeed(const Vector2<float>& window, const Vector3<double>& point, const Vector3<double>& pressPoint,
+                        const SceneImpl& scene);
   bool limitSpeed(Vector3<double>& from, Vector3<double>& to);
   bool naviHitTestSpace(const Vector2<float>& window, const SceneImpl& scene);
   /// Which of the last space and globe picks under the pointer is nearer to the eye.
@@ -147,8 +147,7 @@ class GlobeManipulatorImpl : public CameraManipulatorImpl {
 
   // Zoom and collision (GlobeManipulatorZoom.cpp).
   double calcZoomDistance(const Vector3<double>& target, const SceneImpl& scene) const;
-  void collisionZoom(double amount, const Vector3<double>& target, const SceneImpl& scene,
-                     const Vector2<float>& mouse);
+  void collisionZoom(double amount, const Vector3<double>& target, const SceneImpl& scene, const Vector2<float>& mouse);
   void setDistanceZ(double z, const SceneImpl& scene);
   void adjustHeight(const SceneImpl& scene);
 

@@ -27,7 +27,8 @@ void GlobeManipulator::lookDown() {
 }
 
 bool GlobeManipulator::isTopViewFixed() const {
-  return FacadeCall::query(viewer, globeImpl(), [](GlobeManipulatorImpl& m, ViewerImpl&) { return m.isTopViewFixed(); });
+  return FacadeCall::query(viewer, globeImpl(),
+                           [](GlobeManipulatorImpl& m, ViewerImpl&) { return m.isTopViewFixed(); });
 }
 
 void GlobeManipulator::setTopViewFixed(bool fixed) {
@@ -45,14 +46,14 @@ void GlobeManipulator::setUndergroundAllowed(bool allowed) {
 }
 
 void GlobeManipulator::setFov(const Radian& fov) {
-  FacadeCall::command(viewer, globeImpl(),
-                      [fov](GlobeManipulatorImpl&, ViewerImpl& v) { v.getScene().getCamera().getFrustum().setFov(fov); });
+  FacadeCall::command(viewer, globeImpl(), [fov](GlobeManipulatorImpl&, ViewerImpl& v) {
+    v.getScene().getCamera().getFrustum().setFov(fov);
+  });
 }
 
 void GlobeManipulator::setKeyOperaterSpeed(double pan, double pitch, double rotate, double move) {
-  FacadeCall::command(viewer, globeImpl(), [=](GlobeManipulatorImpl& m, ViewerImpl&) {
-    m.setKeyOperaterSpeed(pan, pitch, rotate, move);
-  });
+  FacadeCall::command(viewer, globeImpl(),
+                      [=](GlobeManipulatorImpl& m, ViewerImpl&) { m.setKeyOperaterSpeed(pan, pitch, rotate, move); });
 }
 
 void GlobeManipulator::getKeyOperaterSpeed(double& pan, double& pitch, double& rotate, double& move) const {

@@ -56,8 +56,10 @@ void guardRotation(const Quaternion& orientation, const HorizonGuard& guard, con
   const double k = guard.anglePerPixel * kGuardRate;
   const double alpha = static_cast<double>(current.x - previous.x) * k;
   const double beta = -static_cast<double>(previous.y - current.y) * k;
-  const Quaternion q1 = Quaternion::fromAxisAngle(orientation * Vector3<double>(1.0, 0.0, 0.0), Radian(beta)).normalized();
-  const Quaternion q2 = Quaternion::fromAxisAngle(orientation * Vector3<double>(0.0, 0.0, -1.0), Radian(alpha)).normalized();
+  const Quaternion q1 =
+      Quaternion::fromAxisAngle(orientation * Vector3<double>(1.0, 0.0, 0.0), Radian(beta)).normalized();
+  const Quaternion q2 =
+      Quaternion::fromAxisAngle(orientation * Vector3<double>(0.0, 0.0, -1.0), Radian(alpha)).normalized();
   to = (q1 * q2) * from;
 }
 
@@ -76,7 +78,8 @@ void GlobeManipulatorImpl::rotate(const Radian& angle, const Vector3<double>& ax
 
 void GlobeManipulatorImpl::cameraPitch(const Radian& angle) {
   if (topViewFixed) return;
-  orientation = Quaternion::fromAxisAngle(orientation * Vector3<double>(1.0, 0.0, 0.0), angle).normalized() * orientation;
+  orientation =
+      Quaternion::fromAxisAngle(orientation * Vector3<double>(1.0, 0.0, 0.0), angle).normalized() * orientation;
 }
 
 void GlobeManipulatorImpl::pitchPos(const Radian& angle, const Vector3<double>& pivot, const SceneImpl& scene) {
@@ -185,8 +188,8 @@ void GlobeManipulatorImpl::mouseLeftDrag(const Vector2<float>& previous, const V
 
     const HorizonGuard& guard = horizonGuard();
     if (isCameraUnderground()) {
-      const bool pressBelowGuard = static_cast<float>(guard.row) <= guard.pressMouse.y &&
-                                   !isZero(guard.pressPosition.lengthSquared());
+      const bool pressBelowGuard =
+          static_cast<float>(guard.row) <= guard.pressMouse.y && !isZero(guard.pressPosition.lengthSquared());
       if (!pressBelowGuard) {
         // Under the terrain the pointer rays are unreliable: turn at the guard's fixed rate.
         guardRotation(orientation, guard, previous, current, from, to);
@@ -237,9 +240,9 @@ bool GlobeManipulatorImpl::calMouseSpeedLimitParam(const Vector3<double>& pressP
     if (window && window->x >= viewport.x0 && window->x <= viewport.x1 && window->y >= viewport.y0 &&
         window->y <= viewport.y1) {
       guard.active = true;
-      guard.anglePerPixel =
-          calculateSpeed(Vector2<float>(static_cast<float>(window->x), static_cast<float>(window->y)), g, pressPoint, scene)
-              .value();
+      guard.anglePerPixel = calculateSpeed(Vector2<float>(static_cast<float>(window->x), static_cast<float>(window->y)),
+                                           g, pressPoint, scene)
+                                .value();
       guard.row = static_cast<std::int32_t>(window->y + 0.5);
       guard.pressPosition = pressPoint;
       guard.pressMouse = pressMouse;
@@ -256,7 +259,8 @@ Radian GlobeManipulatorImpl::calculateSpeed(const Vector2<float>& window, const 
   double r = pressPoint.length();
   if (isCameraUnderground()) {
     const double c = undergroundDepthClamp(scene);
-    if (position.length() - r > c || r > position.length()) r = eyeCartographic.height + kEarthRadius - kGrabSphereMargin;
+    if (position.length() - r > c || r > position.length())
+      r = eyeCartographic.height + kEarthRadius - kGrabSphereMargin;
   }
   const Camera& camera = scene.getCamera();
   const Vector2<float> a(window.x + 0.5f, window.y + 2.5f);
@@ -295,7 +299,8 @@ void GlobeManipulatorImpl::collisionRoll(const Radian& angle, const Vector3<doub
   }
 }
 
-void GlobeManipulatorImpl::collisionPitchPos(const Radian& angle, const Vector3<double>& pivot, const SceneImpl& scene) {
+void GlobeManipulatorImpl::collisionPitchPos(const Radian& angle, const Vector3<double>& pivot,
+                                             const SceneImpl& scene) {
   if (isZero(angle.value())) return;
   if (!settings().mouseTiltLessZeroEnable && tilt.value() < 0.0 && angle.value() < 0.0) return;
 

@@ -52,9 +52,9 @@ constexpr double kUndergroundCenterSphereRadiusSquared = 40559537237769.0;
 constexpr double kUndergroundSegmentRadii = 10.0;
 /// Near the horizon the navigation centre is pulled toward the eye.
 constexpr double kHorizonPitch = 1.4835298641951802;  // 85°
-constexpr double kLowHeight = 50.0;          // metres above terrain: "close to the ground"
-constexpr double kHighReachFactor = 5.0;     // reach = 5 × height above terrain when higher
-constexpr double kLowReach = 250.0;          // reach when close to the ground (metres)
+constexpr double kLowHeight = 50.0;                   // metres above terrain: "close to the ground"
+constexpr double kHighReachFactor = 5.0;              // reach = 5 × height above terrain when higher
+constexpr double kLowReach = 250.0;                   // reach when close to the ground (metres)
 
 /// The parameter in [0, 1] where the segment from e along d first meets the sphere of
 /// squared radius r2 about the origin; empty when it does not.
@@ -221,10 +221,14 @@ Radian GlobeManipulatorImpl::computeHeading() const {
     h = 0.0;
   } else {
     const double q = std::atan(std::abs(y / x));
-    if (x < 0.0 && y > 0.0) h = Math::PI_OVER_TWO - q;
-    else if (x < 0.0 && y < 0.0) h = Math::PI_OVER_TWO + q;
-    else if (x > 0.0 && y < 0.0) h = 3.0 * Math::PI_OVER_TWO - q;
-    else if (x > 0.0 && y > 0.0) h = 3.0 * Math::PI_OVER_TWO + q;
+    if (x < 0.0 && y > 0.0)
+      h = Math::PI_OVER_TWO - q;
+    else if (x < 0.0 && y < 0.0)
+      h = Math::PI_OVER_TWO + q;
+    else if (x > 0.0 && y < 0.0)
+      h = 3.0 * Math::PI_OVER_TWO - q;
+    else if (x > 0.0 && y > 0.0)
+      h = 3.0 * Math::PI_OVER_TWO + q;
   }
   return Radian(normalizeAngle(h));
 }

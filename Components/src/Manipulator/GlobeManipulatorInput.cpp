@@ -38,10 +38,8 @@ bool isPointerEvent(std::uint32_t type) {
     case GUIEventAdapter::DOUBLECLICK:
     case GUIEventAdapter::DRAG:
     case GUIEventAdapter::MOVE:
-    case GUIEventAdapter::SCROLL:
-      return true;
-    default:
-      return false;
+    case GUIEventAdapter::SCROLL: return true;
+    default: return false;
   }
 }
 
@@ -146,7 +144,7 @@ bool GlobeManipulatorImpl::handleRelease(const GUIEventAdapter& ea, SceneImpl& s
   const Vector2<float> p(ea.getX(), ea.getY());
   const double dt = secondsSince(pressTime);
   const double threshold = kFlickMinPixels * static_cast<double>(scene.getContext().getDpiScale());
-  if (dt < kFlickMaxSeconds && static_cast<double>(Vector2<float>::distance(pressMousePosition, p)) > threshold) {
+  if (dt<kFlickMaxSeconds&& static_cast<double>(Vector2<float>::distance(pressMousePosition, p))> threshold) {
     momentumActive = true;
   }
   pressMousePosition = Vector2<float>(-1.0f, -1.0f);

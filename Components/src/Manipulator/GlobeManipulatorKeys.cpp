@@ -23,11 +23,24 @@ constexpr float kMinStep = 0.01f;
 
 /// Navigation bits of the key table, in the order the steps apply them.
 enum NaviBit : std::uint32_t {
-  PanForward = 0x1, PanBackward = 0x2, PanLeft = 0x4, PanRight = 0x8,
-  TurnCenterLeft = 0x10, TurnCenterRight = 0x20, TiltCenterUp = 0x40, TiltCenterDown = 0x80,
-  TurnEyeLeft = 0x100, TurnEyeRight = 0x200, TiltEyeUp = 0x400, TiltEyeDown = 0x800,
-  MoveForward = 0x1000, MoveBackward = 0x2000, MoveLeft = 0x4000, MoveRight = 0x8000,
-  MoveUp = 0x10000, MoveDown = 0x20000,
+  PanForward = 0x1,
+  PanBackward = 0x2,
+  PanLeft = 0x4,
+  PanRight = 0x8,
+  TurnCenterLeft = 0x10,
+  TurnCenterRight = 0x20,
+  TiltCenterUp = 0x40,
+  TiltCenterDown = 0x80,
+  TurnEyeLeft = 0x100,
+  TurnEyeRight = 0x200,
+  TiltEyeUp = 0x400,
+  TiltEyeDown = 0x800,
+  MoveForward = 0x1000,
+  MoveBackward = 0x2000,
+  MoveLeft = 0x4000,
+  MoveRight = 0x8000,
+  MoveUp = 0x10000,
+  MoveDown = 0x20000,
 };
 
 }  // namespace

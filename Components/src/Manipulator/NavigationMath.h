@@ -20,9 +20,9 @@ inline constexpr double kEarthRadius = 6378137.0;
 /// Navigation rays with the ellipsoid-pick flag set meet WGS84 grown by this much on
 /// every axis, so that terrain up to 10 km stays inside it.
 inline constexpr double kNavigationEllipsoidMargin = 10000.0;
-inline constexpr Ellipsoid kNavigationEllipsoid{
-    6378137.0 + kNavigationEllipsoidMargin, 6378137.0 + kNavigationEllipsoidMargin,
-    6356752.3142451793 + kNavigationEllipsoidMargin};
+inline constexpr Ellipsoid kNavigationEllipsoid{6378137.0 + kNavigationEllipsoidMargin,
+                                                6378137.0 + kNavigationEllipsoidMargin,
+                                                6356752.3142451793 + kNavigationEllipsoidMargin};
 
 /// True when |v| is 0 within EPSILON15 (relative and absolute).
 inline bool isZero(double v) noexcept { return Math::equalsEpsilon(v, 0.0, Math::EPSILON15); }

@@ -42,8 +42,14 @@ class Radian {
   constexpr Radian operator-(Radian o) const noexcept { return Radian(value_ - o.value_); }
   constexpr Radian operator*(double s) const noexcept { return Radian(value_ * s); }
   constexpr Radian operator/(double s) const noexcept { return Radian(value_ / s); }
-  constexpr Radian& operator+=(Radian o) noexcept { value_ += o.value_; return *this; }
-  constexpr Radian& operator-=(Radian o) noexcept { value_ -= o.value_; return *this; }
+  constexpr Radian& operator+=(Radian o) noexcept {
+    value_ += o.value_;
+    return *this;
+  }
+  constexpr Radian& operator-=(Radian o) noexcept {
+    value_ -= o.value_;
+    return *this;
+  }
   constexpr auto operator<=>(const Radian&) const noexcept = default;
 
  private:

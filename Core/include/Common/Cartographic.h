@@ -19,7 +19,9 @@ struct Cartographic {
     return {Math::toRadians(lonDeg), Math::toRadians(latDeg), h};
   }
   constexpr bool operator==(const Cartographic&) const noexcept = default;
-  bool isFinite() const noexcept { return std::isfinite(longitude) && std::isfinite(latitude) && std::isfinite(height); }
+  bool isFinite() const noexcept {
+    return std::isfinite(longitude) && std::isfinite(latitude) && std::isfinite(height);
+  }
 };
 
 }  // namespace qel

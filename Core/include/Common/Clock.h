@@ -12,29 +12,29 @@ namespace qel {
 /// All operations are thread-safe. The state is process-wide and lives in qelCommon, so
 /// every module sees the same clock.
 class Clock {
-public:
-    using clock = std::chrono::steady_clock;
-    using duration = clock::duration;
-    using time_point = clock::time_point;
+ public:
+  using clock = std::chrono::steady_clock;
+  using duration = clock::duration;
+  using time_point = clock::time_point;
 
-    Clock() = delete;
+  Clock() = delete;
 
-    /// The current time: the steady clock, or the manual time while manual mode is on.
-    static time_point now();
+  /// The current time: the steady clock, or the manual time while manual mode is on.
+  static time_point now();
 
-    /// Follow the real steady clock again.
-    static void useRealTime();
-    /// Freeze time at `start` (one hour past the clock's epoch by default, so that
-    /// subtracting a few seconds from the first stamp stays well above the epoch).
-    static void useManualTime(time_point start = time_point{} + std::chrono::hours(1));
-    static bool isManual();
+  /// Follow the real steady clock again.
+  static void useRealTime();
+  /// Freeze time at `start` (one hour past the clock's epoch by default, so that
+  /// subtracting a few seconds from the first stamp stays well above the epoch).
+  static void useManualTime(time_point start = time_point{} + std::chrono::hours(1));
+  static bool isManual();
 
-    /// Move manual time forward. A negative step, a step that would overflow, or a step in
-    /// real-time mode is refused (logged, time unchanged): the clock never runs backwards.
-    static void advance(std::chrono::nanoseconds step);
-    /// Put manual time at `t` (may go backwards: this is a reset, not a step).
-    /// Refused (logged) in real-time mode.
-    static void set(time_point t);
+  /// Move manual time forward. A negative step, a step that would overflow, or a step in
+  /// real-time mode is refused (logged, time unchanged): the clock never runs backwards.
+  static void advance(std::chrono::nanoseconds step);
+  /// Put manual time at `t` (may go backwards: this is a reset, not a step).
+  /// Refused (logged) in real-time mode.
+  static void set(time_point t);
 };
 
-} // namespace qel
+}  // namespace qel

@@ -45,9 +45,7 @@ struct Math {
     return equalsEpsilon(a, b, relative, relative);
   }
 
-  static constexpr double clamp(double v, double lo, double hi) noexcept {
-    return v < lo ? lo : (v > hi ? hi : v);
-  }
+  static constexpr double clamp(double v, double lo, double hi) noexcept { return v < lo ? lo : (v > hi ? hi : v); }
   static constexpr double toRadians(double degrees) noexcept { return degrees * RADIANS_PER_DEGREE; }
   static constexpr double toDegrees(double radians) noexcept { return radians * DEGREES_PER_RADIAN; }
   static constexpr double sign(double v) noexcept { return v > 0.0 ? 1.0 : (v < 0.0 ? -1.0 : 0.0); }

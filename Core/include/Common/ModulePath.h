@@ -13,4 +13,4 @@ std::string getModulePath(const std::string& moduleName);
 /// file; the host's file access runs every path through this.
 std::string normalizePath(std::string path);
 
-} // namespace qel
+}  // namespace qel

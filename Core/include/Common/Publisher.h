@@ -16,7 +16,7 @@
 
 namespace qel {
 
-template<class F>
+template <class F>
 class Publisher;
 
 /// An event source. Listeners are called in the order they were added, on the thread that
@@ -36,164 +36,149 @@ class Publisher;
 ///
 /// A publisher is owned by one object and handed out by pointer or reference; it must
 /// outlive every call it is given.
-template<class... Args>
+template <class... Args>
 class Publisher<std::function<void(Args...)>> {
-public:
-    using Listener = std::function<void(Args...)>;
+ public:
+  using Listener = std::function<void(Args...)>;
 
-    Publisher() = default;
-    Publisher(const Publisher&) = delete;
-    Publisher& operator=(const Publisher&) = delete;
+  Publisher() = default;
+  Publisher(const Publisher&) = delete;
+  Publisher& operator=(const Publisher&) = delete;
 
-    ~Publisher()
-    {
-        // Expire every handle before the callables go, so that a callable whose destructor
-        // invokes a handle of this publisher finds it expired instead of a half-torn list.
-        for (Entry& entry : listeners) {
-            entry.handle.reset();
+  ~Publisher() {
+    // Expire every handle before the callables go, so that a callable whose destructor
+    // invokes a handle of this publisher finds it expired instead of a half-torn list.
+    for (Entry& entry : listeners) {
+      entry.handle.reset();
+    }
+  }
+
+  /// An empty listener is refused (logged) and gets an already expired handle.
+  std::weak_ptr<FunctionWrapper> addEventListener(Listener&& listener) { return add(std::move(listener)); }
+
+  std::weak_ptr<FunctionWrapper> addEventListener(const Listener& listener) { return add(Listener(listener)); }
+
+  template <class L>
+  requires(!std::is_same_v<std::remove_cvref_t<L>, Listener> &&
+           std::is_constructible_v<Listener, L&&>) std::weak_ptr<FunctionWrapper> addEventListener(L&& listener) {
+    return add(Listener(std::forward<L>(listener)));
+  }
+
+  /// Calls the listeners (see the class comment for which). If a listener throws, the
+  /// raise stops there, the publisher is left usable (removals made so far take effect)
+  /// and the exception propagates to the caller.
+  void raiseEvent(Args... args) {
+    std::lock_guard lock(mutex);
+    if (listeners.empty()) {
+      return;
+    }
+    const bool outermost = !raising;
+    raising = true;
+    // Entries queued for removal before this raise began are skipped by it; those
+    // removed while it runs are not (see the class comment).
+    const std::size_t removedBeforeStart = pendingRemovals.size();
+    const auto last = std::prev(listeners.end());
+    try {
+      for (auto it = listeners.begin();; ++it) {
+        if (it->removalIndex >= removedBeforeStart) {
+          it->callback(args...);
         }
-    }
-
-    /// An empty listener is refused (logged) and gets an already expired handle.
-    std::weak_ptr<FunctionWrapper> addEventListener(Listener&& listener)
-    {
-        return add(std::move(listener));
-    }
-
-    std::weak_ptr<FunctionWrapper> addEventListener(const Listener& listener)
-    {
-        return add(Listener(listener));
-    }
-
-    template<class L>
-        requires(!std::is_same_v<std::remove_cvref_t<L>, Listener> &&
-                 std::is_constructible_v<Listener, L &&>)
-    std::weak_ptr<FunctionWrapper> addEventListener(L&& listener)
-    {
-        return add(Listener(std::forward<L>(listener)));
-    }
-
-    /// Calls the listeners (see the class comment for which). If a listener throws, the
-    /// raise stops there, the publisher is left usable (removals made so far take effect)
-    /// and the exception propagates to the caller.
-    void raiseEvent(Args... args)
-    {
-        std::lock_guard lock(mutex);
-        if (listeners.empty()) {
-            return;
+        if (it == last) {
+          break;
         }
-        const bool outermost = !raising;
-        raising = true;
-        // Entries queued for removal before this raise began are skipped by it; those
-        // removed while it runs are not (see the class comment).
-        const std::size_t removedBeforeStart = pendingRemovals.size();
-        const auto last = std::prev(listeners.end());
-        try {
-            for (auto it = listeners.begin();; ++it) {
-                if (it->removalIndex >= removedBeforeStart) {
-                    it->callback(args...);
-                }
-                if (it == last) {
-                    break;
-                }
-            }
-        } catch (...) {
-            finishRaise(outermost);
-            throw;
-        }
-        finishRaise(outermost);
+      }
+    } catch (...) {
+      finishRaise(outermost);
+      throw;
     }
+    finishRaise(outermost);
+  }
 
-    /// Listeners currently registered (not counting those removed during a raise that is
-    /// still running).
-    std::size_t listenerCount() const
-    {
-        std::lock_guard lock(mutex);
-        return listeners.size() - pendingRemovals.size();
+  /// Listeners currently registered (not counting those removed during a raise that is
+  /// still running).
+  std::size_t listenerCount() const {
+    std::lock_guard lock(mutex);
+    return listeners.size() - pendingRemovals.size();
+  }
+
+ private:
+  static constexpr std::size_t kNotRemoved = std::numeric_limits<std::size_t>::max();
+
+  struct Entry {
+    Listener callback;
+    std::shared_ptr<FunctionWrapper> handle;
+    /// Position in pendingRemovals once removed during a raise.
+    std::size_t removalIndex = kNotRemoved;
+  };
+  using Iterator = typename std::list<Entry>::iterator;
+
+  /// The callable behind a handle. `done` makes a second call (through a strong copy
+  /// somebody kept) harmless.
+  struct Remover {
+    Publisher* publisher;
+    Iterator entry;
+    bool done = false;
+    void operator()() { publisher->remove(entry, done); }
+  };
+
+  std::weak_ptr<FunctionWrapper> add(Listener&& listener) {
+    if (!listener) {
+      Log::getInstance().log(
+          SourceLocation{"Core/include/Common/Publisher.h", __LINE__, "qel::Publisher::addEventListener"},
+          Log::kRefused, "An empty listener cannot be added to a publisher.");
+      return {};
     }
+    // Build the entry and its handle in a list of its own, then splice it in: the
+    // publisher's list never holds an entry without a handle, even if an allocation
+    // fails, and splicing keeps the iterator the handle holds valid.
+    std::list<Entry> fresh;
+    fresh.push_back(Entry{std::move(listener), nullptr});
+    const Iterator entry = fresh.begin();
+    entry->handle = std::make_shared<FunctionWrapper>(Remover{this, entry});
+    std::weak_ptr<FunctionWrapper> weak = entry->handle;
+    std::lock_guard lock(mutex);
+    listeners.splice(listeners.end(), fresh);
+    return weak;
+  }
 
-private:
-    static constexpr std::size_t kNotRemoved = std::numeric_limits<std::size_t>::max();
-
-    struct Entry {
-        Listener callback;
-        std::shared_ptr<FunctionWrapper> handle;
-        /// Position in pendingRemovals once removed during a raise.
-        std::size_t removalIndex = kNotRemoved;
-    };
-    using Iterator = typename std::list<Entry>::iterator;
-
-    /// The callable behind a handle. `done` makes a second call (through a strong copy
-    /// somebody kept) harmless.
-    struct Remover {
-        Publisher* publisher;
-        Iterator entry;
-        bool done = false;
-        void operator()() { publisher->remove(entry, done); }
-    };
-
-    std::weak_ptr<FunctionWrapper> add(Listener&& listener)
-    {
-        if (!listener) {
-            Log::getInstance().log(
-                SourceLocation{"Core/include/Common/Publisher.h", __LINE__,
-                               "qel::Publisher::addEventListener"},
-                Log::kRefused, "An empty listener cannot be added to a publisher.");
-            return {};
-        }
-        // Build the entry and its handle in a list of its own, then splice it in: the
-        // publisher's list never holds an entry without a handle, even if an allocation
-        // fails, and splicing keeps the iterator the handle holds valid.
-        std::list<Entry> fresh;
-        fresh.push_back(Entry{std::move(listener), nullptr});
-        const Iterator entry = fresh.begin();
-        entry->handle = std::make_shared<FunctionWrapper>(Remover{this, entry});
-        std::weak_ptr<FunctionWrapper> weak = entry->handle;
-        std::lock_guard lock(mutex);
-        listeners.splice(listeners.end(), fresh);
-        return weak;
+  void remove(Iterator entry, bool& done) {
+    // Declared before the lock so that what they own dies after it is released:
+    // a listener's captures may have destructors that call back into this publisher.
+    std::shared_ptr<FunctionWrapper> released;
+    std::list<Entry> doomed;
+    std::lock_guard lock(mutex);
+    if (done) {
+      return;
     }
-
-    void remove(Iterator entry, bool& done)
-    {
-        // Declared before the lock so that what they own dies after it is released:
-        // a listener's captures may have destructors that call back into this publisher.
-        std::shared_ptr<FunctionWrapper> released;
-        std::list<Entry> doomed;
-        std::lock_guard lock(mutex);
-        if (done) {
-            return;
-        }
-        if (raising) {
-            pendingRemovals.push_back(entry);
-            entry->removalIndex = pendingRemovals.size() - 1;
-            released = std::move(entry->handle);
-        } else {
-            doomed.splice(doomed.end(), listeners, entry);
-        }
-        done = true;
+    if (raising) {
+      pendingRemovals.push_back(entry);
+      entry->removalIndex = pendingRemovals.size() - 1;
+      released = std::move(entry->handle);
+    } else {
+      doomed.splice(doomed.end(), listeners, entry);
     }
+    done = true;
+  }
 
-    void finishRaise(bool outermost)
-    {
-        // Only the outermost raise may unlink entries: an outer raise still walks the list.
-        if (!outermost) {
-            return;
-        }
-        std::list<Entry> doomed;
-        for (const Iterator& entry : pendingRemovals) {
-            doomed.splice(doomed.end(), listeners, entry);
-        }
-        pendingRemovals.clear();
-        raising = false;
-        // Destroy the callables with the publisher's state already consistent.
-        doomed.clear();
+  void finishRaise(bool outermost) {
+    // Only the outermost raise may unlink entries: an outer raise still walks the list.
+    if (!outermost) {
+      return;
     }
+    std::list<Entry> doomed;
+    for (const Iterator& entry : pendingRemovals) {
+      doomed.splice(doomed.end(), listeners, entry);
+    }
+    pendingRemovals.clear();
+    raising = false;
+    // Destroy the callables with the publisher's state already consistent.
+    doomed.clear();
+  }
 
-    std::list<Entry> listeners;
-    std::vector<Iterator> pendingRemovals;
-    mutable std::recursive_mutex mutex;
-    bool raising = false;
+  std::list<Entry> listeners;
+  std::vector<Iterator> pendingRemovals;
+  mutable std::recursive_mutex mutex;
+  bool raising = false;
 };
 
-} // namespace qel
+}  // namespace qel

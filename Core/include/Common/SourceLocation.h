@@ -7,11 +7,11 @@ namespace qel {
 /// Where a log message comes from: the source file (as the caller chooses to shorten it),
 /// the line and the qualified function name, e.g. "qel::GlobeManipulator::flyTo".
 struct SourceLocation {
-    std::string file;
-    int line = 0;
-    std::string function;
+  std::string file;
+  int line = 0;
+  std::string function;
 
-    bool operator==(const SourceLocation&) const = default;
+  bool operator==(const SourceLocation&) const = default;
 };
 
-} // namespace qel
+}  // namespace qel

@@ -27,9 +27,24 @@ struct Vector3 {
   constexpr Vector3 operator*(T s) const noexcept { return {x * s, y * s, z * s}; }
   constexpr Vector3 operator/(T s) const noexcept { return {x / s, y / s, z / s}; }
   constexpr Vector3 operator-() const noexcept { return {-x, -y, -z}; }
-  constexpr Vector3& operator+=(const Vector3& o) noexcept { x += o.x; y += o.y; z += o.z; return *this; }
-  constexpr Vector3& operator-=(const Vector3& o) noexcept { x -= o.x; y -= o.y; z -= o.z; return *this; }
-  constexpr Vector3& operator*=(T s) noexcept { x *= s; y *= s; z *= s; return *this; }
+  constexpr Vector3& operator+=(const Vector3& o) noexcept {
+    x += o.x;
+    y += o.y;
+    z += o.z;
+    return *this;
+  }
+  constexpr Vector3& operator-=(const Vector3& o) noexcept {
+    x -= o.x;
+    y -= o.y;
+    z -= o.z;
+    return *this;
+  }
+  constexpr Vector3& operator*=(T s) noexcept {
+    x *= s;
+    y *= s;
+    z *= s;
+    return *this;
+  }
   /// Exact, component-by-component equality (the manipulator's change tests rely on it).
   constexpr bool operator==(const Vector3&) const noexcept = default;
 
@@ -56,6 +71,8 @@ struct Vector3 {
 };
 
 template <class T>
-constexpr Vector3<T> operator*(T s, const Vector3<T>& v) noexcept { return v * s; }
+constexpr Vector3<T> operator*(T s, const Vector3<T>& v) noexcept {
+  return v * s;
+}
 
 }  // namespace qel

@@ -62,7 +62,10 @@ class Camera {
   /// Test hooks: how many times each pose setter was called.
   std::size_t getSetPositionCount() const noexcept { return setPositionCount_.load(); }
   std::size_t getSetOrientationCount() const noexcept { return setOrientationCount_.load(); }
-  void resetSetterCounts() noexcept { setPositionCount_ = 0; setOrientationCount_ = 0; }
+  void resetSetterCounts() noexcept {
+    setPositionCount_ = 0;
+    setOrientationCount_ = 0;
+  }
 
  private:
   // Position and orientation read together under one lock, so that a pose set from

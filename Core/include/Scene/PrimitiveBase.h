@@ -16,7 +16,10 @@ class PrimitiveBase {
   virtual void update(FrameState& frameState) = 0;
   /// Ray parameter of the first hit of the primitive's geometry in front of the ray's
   /// origin, if it has pickable geometry and is hit. Used by world-position picks.
-  virtual std::optional<double> intersect(const Ray& ray) const { (void)ray; return std::nullopt; }
+  virtual std::optional<double> intersect(const Ray& ray) const {
+    (void)ray;
+    return std::nullopt;
+  }
 
   void setSelectEnabled(bool enabled) noexcept { selectEnabled_ = enabled; }
   bool isSelectEnabled() const noexcept { return selectEnabled_; }

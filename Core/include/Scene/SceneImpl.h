@@ -29,8 +29,7 @@ namespace qel {
 /// globe, is reachable as non-const from a const scene.
 class SceneImpl {
  public:
-  using PostCullPublisher =
-      Publisher<std::function<void(SceneImpl&, const std::chrono::steady_clock::time_point&)>>;
+  using PostCullPublisher = Publisher<std::function<void(SceneImpl&, const std::chrono::steady_clock::time_point&)>>;
 
   SceneImpl();
   ~SceneImpl();

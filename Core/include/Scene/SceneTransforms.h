@@ -15,10 +15,10 @@ struct SceneTransforms {
   /// point is behind the eye (off screen). Points in front but outside the viewport
   /// get positions outside it.
   static std::optional<Vector2<double>> wgs84ToWindowCoordinates(const SceneImpl& scene,
-                                                                  const Vector3<double>& position);
+                                                                 const Vector3<double>& position);
   /// The globe point under a drawing-buffer position (pixels, origin top left).
   static std::optional<Vector3<double>> drawingBufferToWgs84Coordinates(const SceneImpl& scene,
-                                                                         const Vector2<double>& position);
+                                                                        const Vector2<double>& position);
   /// Real length (metres) of one window pixel at a fixed-frame point, for a step in the
   /// window direction `direction` (x, y in pixels; only its direction matters). 0 when
   /// the point is behind the eye or the viewport is empty.

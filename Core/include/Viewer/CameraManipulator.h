@@ -35,7 +35,8 @@ class CameraManipulator {
                         [enable](CameraManipulatorImpl& m, ViewerImpl&) { m.setMouseTiltLessZeroEnable(enable); });
   }
   virtual bool isMouseTiltLessZeroEnable() const {
-    return FacadeCall::query(viewer, impl, [](CameraManipulatorImpl& m, ViewerImpl&) { return m.isMouseTiltLessZeroEnable(); });
+    return FacadeCall::query(viewer, impl,
+                             [](CameraManipulatorImpl& m, ViewerImpl&) { return m.isMouseTiltLessZeroEnable(); });
   }
 
   const std::shared_ptr<CameraManipulatorImpl>& _getImplHandle() const noexcept { return impl; }

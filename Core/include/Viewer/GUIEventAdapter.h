@@ -63,7 +63,10 @@ class GUIEventAdapter : public Event {
   void setModKeyMask(std::int32_t mask) noexcept { modKeyMask_ = mask; }
   float getX() const noexcept { return x_; }
   float getY() const noexcept { return y_; }
-  void setPosition(float x, float y) noexcept { x_ = x; y_ = y; }
+  void setPosition(float x, float y) noexcept {
+    x_ = x;
+    y_ = y;
+  }
   /// Wheel delta (positive: away from the user, zooming in).
   float getScrollDelta() const noexcept { return scrollDelta_; }
   void setScrollDelta(float delta) noexcept { scrollDelta_ = delta; }

@@ -130,8 +130,8 @@ std::optional<GeodeticFoot> Ellipsoid::geodeticFoot(const Vector3<double>& p) co
   if (!(directionLength > 0.0) || !std::isfinite(directionLength)) return std::nullopt;
 
   GeodeticFoot foot;
-  foot.point = Vector3<double>(direction.x * radiiSquared_.x, direction.y * radiiSquared_.y,
-                               direction.z * radiiSquared_.z);
+  foot.point =
+      Vector3<double>(direction.x * radiiSquared_.x, direction.y * radiiSquared_.y, direction.z * radiiSquared_.z);
   foot.normal = direction / directionLength;
   foot.height = (k - poleSquared) * directionLength;
   return foot;

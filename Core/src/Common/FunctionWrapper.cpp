@@ -4,4 +4,4 @@ namespace qel {
 
 FunctionWrapper::impl_base::~impl_base() = default;
 
-} // namespace qel
+}  // namespace qel

@@ -56,9 +56,7 @@ Quaternion Quaternion::fromAxes(const Vector3<double>& right, const Vector3<doub
   return fromRotationMatrix(Matrix3::fromColumns(right, up, back));
 }
 
-Quaternion Quaternion::fromRotationMatrix(const Matrix3& m) noexcept {
-  return fromGlm(glm::quat_cast(m.glm()));
-}
+Quaternion Quaternion::fromRotationMatrix(const Matrix3& m) noexcept { return fromGlm(glm::quat_cast(m.glm())); }
 
 Quaternion Quaternion::slerp(const Quaternion& a, const Quaternion& b, double t) noexcept {
   return fromGlm(glm::slerp(toGlm(a), toGlm(b), t));

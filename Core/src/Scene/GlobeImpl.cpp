@@ -80,8 +80,8 @@ Ellipsoid shiftedEllipsoid(const Ellipsoid& base, double offset) noexcept {
 /// One evaluation of the clearance along the ray.
 struct Sample {
   double t = 0.0;
-  double g = 0.0;        // geodetic height − terrain height (metres)
-  double rate = 0.0;     // estimate of dg/dt
+  double g = 0.0;           // geodetic height − terrain height (metres)
+  double rate = 0.0;        // estimate of dg/dt
   double rateSpread = 0.0;  // bound of the estimate's error
 };
 
@@ -97,8 +97,8 @@ class TerrainMarch {
       // equator, where the normal turns fastest.
       const double minCurvatureRadius =
           ellipsoid.getMinimumRadius() * ellipsoid.getMinimumRadius() / ellipsoid.getMaximumRadius();
-      const double radius = std::max(minCurvatureRadius + std::min(terrain.minimumHeight(), 0.0) - kDeepMargin,
-                                     0.5 * minCurvatureRadius);
+      const double radius =
+          std::max(minCurvatureRadius + std::min(terrain.minimumHeight(), 0.0) - kDeepMargin, 0.5 * minCurvatureRadius);
       // d²T/dt² ≤ (T″ + 2 T′) / ρ²: the second derivative along the turning normal plus
       // the normal's own acceleration.
       terrainCurvature_ = kCurvatureSafety * (secondBound + 2.0 * gradientBound) / (radius * radius);

@@ -41,21 +41,21 @@ std::optional<double> SceneImpl::getHeight(const std::optional<Cartographic>& po
 }
 
 std::optional<Vector3<double>> SceneImpl::pickGlobe(const Vector2<int>& windowPosition) const {
-  const Ray ray = camera_->getPickRay(Vector2<float>(static_cast<float>(windowPosition.x),
-                                                     static_cast<float>(windowPosition.y)));
+  const Ray ray =
+      camera_->getPickRay(Vector2<float>(static_cast<float>(windowPosition.x), static_cast<float>(windowPosition.y)));
   return globe_->pick(ray, *this);
 }
 
 std::optional<Vector3<double>> SceneImpl::pickPositionWorldCoordinates(const Vector2<int>& windowPosition) const {
   ++positionPickCount_;
-  const Ray ray = camera_->getPickRay(Vector2<float>(static_cast<float>(windowPosition.x),
-                                                     static_cast<float>(windowPosition.y)));
+  const Ray ray =
+      camera_->getPickRay(Vector2<float>(static_cast<float>(windowPosition.x), static_cast<float>(windowPosition.y)));
   const std::optional<Vector3<double>> ground = globe_->pick(ray, *this);
   const std::optional<double> solid = primitives_->intersect(ray);
   if (solid) {
     const Vector3<double> point = ray.getPoint(*solid);
-    if (!ground || Vector3<double>::distanceSquared(point, ray.origin) <
-                       Vector3<double>::distanceSquared(*ground, ray.origin)) {
+    if (!ground ||
+        Vector3<double>::distanceSquared(point, ray.origin) < Vector3<double>::distanceSquared(*ground, ray.origin)) {
       return point;
     }
   }

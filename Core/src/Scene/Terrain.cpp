@@ -198,8 +198,8 @@ class ProceduralTerrain final : public Terrain {
     for (const ReliefTerm& t : kReliefTerms) {
       // A·u·v with |∇u| ≤ |a|/2, |∇²u| ≤ |a|²/2 and u, v in [0, 1].
       gradM += 0.5 * t.amplitude * (t.magnitudeA + t.magnitudeB);
-      hessM += 0.5 * t.amplitude *
-               (t.magnitudeA * t.magnitudeA + t.magnitudeA * t.magnitudeB + t.magnitudeB * t.magnitudeB);
+      hessM +=
+          0.5 * t.amplitude * (t.magnitudeA * t.magnitudeA + t.magnitudeA * t.magnitudeB + t.magnitudeB * t.magnitudeB);
     }
     const double reliefMax = kLowlandHeight + kReliefSum;
     const double maskSlope = kSmoothstepSlope / kCoastWidth;

@@ -6,8 +6,8 @@
 namespace qel {
 
 std::shared_ptr<Tween> TweenCollection::add(TweenOptions options) {
-  std::shared_ptr<Tween> tween = updated_ ? std::make_shared<Tween>(std::move(options), lastUpdate_)
-                                          : std::make_shared<Tween>(std::move(options));
+  std::shared_ptr<Tween> tween =
+      updated_ ? std::make_shared<Tween>(std::move(options), lastUpdate_) : std::make_shared<Tween>(std::move(options));
   tweens_.push_back(tween);
   return tween;
 }

@@ -45,29 +45,29 @@ constexpr std::int32_t kAnyModifiers = 0;
 std::vector<GUIEventAdapter::KeyNaviItem> makeDefaultTable() {
   using Item = GUIEventAdapter::KeyNaviItem;
   return {
-    // Arrows: pan over the globe; with Shift, turn and tilt about the navigation centre.
-    Item{kPanForward, Key::Up, kPlain},
-    Item{kTiltAboutCentreUp, Key::Up, kShift},
-    Item{kPanBackward, Key::Down, kPlain},
-    Item{kTiltAboutCentreDown, Key::Down, kShift},
-    Item{kPanLeft, Key::Left, kPlain},
-    Item{kTurnAboutCentreLeft, Key::Left, kShift},
-    Item{kPanRight, Key::Right, kPlain},
-    Item{kTurnAboutCentreRight, Key::Right, kShift},
-    // w/a/s/d: move the eye; with Shift, turn and tilt in place.
-    Item{kMoveEyeForward, 'w', kPlain},
-    Item{kTiltInPlaceUp, 'w', kShift},
-    Item{kMoveEyeBackward, 's', kPlain},
-    Item{kTiltInPlaceDown, 's', kShift},
-    Item{kMoveEyeLeft, 'a', kPlain},
-    Item{kTurnInPlaceLeft, 'a', kShift},
-    Item{kMoveEyeRight, 'd', kPlain},
-    Item{kTurnInPlaceRight, 'd', kShift},
-    // q/e turn about the centre and PageUp/PageDown lift the eye, whatever is held.
-    Item{kTurnAboutCentreLeft, 'q', kAnyModifiers},
-    Item{kTurnAboutCentreRight, 'e', kAnyModifiers},
-    Item{kMoveEyeUp, Key::PageUp, kAnyModifiers},
-    Item{kMoveEyeDown, Key::PageDown, kAnyModifiers},
+      // Arrows: pan over the globe; with Shift, turn and tilt about the navigation centre.
+      Item{kPanForward, Key::Up, kPlain},
+      Item{kTiltAboutCentreUp, Key::Up, kShift},
+      Item{kPanBackward, Key::Down, kPlain},
+      Item{kTiltAboutCentreDown, Key::Down, kShift},
+      Item{kPanLeft, Key::Left, kPlain},
+      Item{kTurnAboutCentreLeft, Key::Left, kShift},
+      Item{kPanRight, Key::Right, kPlain},
+      Item{kTurnAboutCentreRight, Key::Right, kShift},
+      // w/a/s/d: move the eye; with Shift, turn and tilt in place.
+      Item{kMoveEyeForward, 'w', kPlain},
+      Item{kTiltInPlaceUp, 'w', kShift},
+      Item{kMoveEyeBackward, 's', kPlain},
+      Item{kTiltInPlaceDown, 's', kShift},
+      Item{kMoveEyeLeft, 'a', kPlain},
+      Item{kTurnInPlaceLeft, 'a', kShift},
+      Item{kMoveEyeRight, 'd', kPlain},
+      Item{kTurnInPlaceRight, 'd', kShift},
+      // q/e turn about the centre and PageUp/PageDown lift the eye, whatever is held.
+      Item{kTurnAboutCentreLeft, 'q', kAnyModifiers},
+      Item{kTurnAboutCentreRight, 'e', kAnyModifiers},
+      Item{kMoveEyeUp, Key::PageUp, kAnyModifiers},
+      Item{kMoveEyeDown, Key::PageDown, kAnyModifiers},
   };
 }
 
@@ -127,9 +127,7 @@ GUIEventAdapter GUIEventAdapter::makeDrag(float x, float y, std::uint32_t button
   return makePointerEvent(DRAG, x, y, 0, buttonMask);
 }
 
-GUIEventAdapter GUIEventAdapter::makeMove(float x, float y) {
-  return makePointerEvent(MOVE, x, y, 0, 0);
-}
+GUIEventAdapter GUIEventAdapter::makeMove(float x, float y) { return makePointerEvent(MOVE, x, y, 0, 0); }
 
 GUIEventAdapter GUIEventAdapter::makeScroll(float x, float y, float delta) {
   GUIEventAdapter event = makePointerEvent(SCROLL, x, y, 0, 0);
@@ -157,7 +155,7 @@ GUIEventAdapter::KeyNaviItem GUIEventAdapter::GetKeyNaviItem(int index) {
   // The table may have been replaced between the caller's count and this read: an
   // index past the end gets an empty row (bit 0), which moves nothing.
   if (index < 0 || static_cast<std::size_t>(index) >= table.items.size()) {
-  return KeyNaviItem{};
+    return KeyNaviItem{};
   }
   return table.items[static_cast<std::size_t>(index)];
 }
@@ -168,12 +166,8 @@ void GUIEventAdapter::SetKeyNaviTable(std::vector<KeyNaviItem> items) {
   table.items = std::move(items);
 }
 
-void GUIEventAdapter::ResetKeyNaviTable() {
-  SetKeyNaviTable(makeDefaultTable());
-}
+void GUIEventAdapter::ResetKeyNaviTable() { SetKeyNaviTable(makeDefaultTable()); }
 
-std::vector<GUIEventAdapter::KeyNaviItem> GUIEventAdapter::DefaultKeyNaviTable() {
-  return makeDefaultTable();
-}
+std::vector<GUIEventAdapter::KeyNaviItem> GUIEventAdapter::DefaultKeyNaviTable() { return makeDefaultTable(); }
 
 }  // namespace qel

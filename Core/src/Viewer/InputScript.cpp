@@ -35,10 +35,14 @@ struct NamedValue {
 };
 
 constexpr std::array kEventKinds{
-    NamedValue{"press", GUIEventAdapter::PUSH},       NamedValue{"release", GUIEventAdapter::RELEASE},
-    NamedValue{"doubleclick", GUIEventAdapter::DOUBLECLICK}, NamedValue{"drag", GUIEventAdapter::DRAG},
-    NamedValue{"move", GUIEventAdapter::MOVE},        NamedValue{"scroll", GUIEventAdapter::SCROLL},
-    NamedValue{"keydown", GUIEventAdapter::KEYDOWN},  NamedValue{"keyup", GUIEventAdapter::KEYUP},
+    NamedValue{"press", GUIEventAdapter::PUSH},
+    NamedValue{"release", GUIEventAdapter::RELEASE},
+    NamedValue{"doubleclick", GUIEventAdapter::DOUBLECLICK},
+    NamedValue{"drag", GUIEventAdapter::DRAG},
+    NamedValue{"move", GUIEventAdapter::MOVE},
+    NamedValue{"scroll", GUIEventAdapter::SCROLL},
+    NamedValue{"keydown", GUIEventAdapter::KEYDOWN},
+    NamedValue{"keyup", GUIEventAdapter::KEYUP},
 };
 
 constexpr std::array kButtons{
@@ -57,15 +61,24 @@ constexpr std::array kModifiers{
 // Names of the keys that are not single characters (the X11 keysym names where there is
 // one, so that a recorded session reads like the window system's own log).
 constexpr std::array kKeyNames{
-    NamedValue{"Escape", Key::Escape},     NamedValue{"Home", Key::Home},
-    NamedValue{"Left", Key::Left},         NamedValue{"Up", Key::Up},
-    NamedValue{"Right", Key::Right},       NamedValue{"Down", Key::Down},
-    NamedValue{"PageUp", Key::PageUp},     NamedValue{"Page_Up", Key::PageUp},
-    NamedValue{"PageDown", Key::PageDown}, NamedValue{"Page_Down", Key::PageDown},
-    NamedValue{"F1", Key::F1},             NamedValue{"Space", ' '},
-    NamedValue{"Shift_L", Key::ShiftL},    NamedValue{"Shift_R", Key::ShiftR},
-    NamedValue{"Control_L", Key::ControlL}, NamedValue{"Control_R", Key::ControlR},
-    NamedValue{"Alt_L", Key::AltL},        NamedValue{"Alt_R", Key::AltR},
+    NamedValue{"Escape", Key::Escape},
+    NamedValue{"Home", Key::Home},
+    NamedValue{"Left", Key::Left},
+    NamedValue{"Up", Key::Up},
+    NamedValue{"Right", Key::Right},
+    NamedValue{"Down", Key::Down},
+    NamedValue{"PageUp", Key::PageUp},
+    NamedValue{"Page_Up", Key::PageUp},
+    NamedValue{"PageDown", Key::PageDown},
+    NamedValue{"Page_Down", Key::PageDown},
+    NamedValue{"F1", Key::F1},
+    NamedValue{"Space", ' '},
+    NamedValue{"Shift_L", Key::ShiftL},
+    NamedValue{"Shift_R", Key::ShiftR},
+    NamedValue{"Control_L", Key::ControlL},
+    NamedValue{"Control_R", Key::ControlR},
+    NamedValue{"Alt_L", Key::AltL},
+    NamedValue{"Alt_R", Key::AltR},
 };
 
 bool equalsIgnoringCase(std::string_view a, std::string_view b) {
@@ -256,13 +269,15 @@ class Reader {
     const auto [fromX, fromY] = readPoint(line, "from", path);
     const auto [toX, toY] = readPoint(line, "to", path);
     const std::uint32_t button = line.contains("button") ? readButton(line["button"], path + ".button")
-                                                          : std::uint32_t{GUIEventAdapter::LEFT_MOUSE_BUTTON};
-    const std::uint32_t count = line.contains("steps") ? readCount(line["steps"], path + ".steps") : kDefaultDragLineSteps;
+                                                         : std::uint32_t{GUIEventAdapter::LEFT_MOUSE_BUTTON};
+    const std::uint32_t count =
+        line.contains("steps") ? readCount(line["steps"], path + ".steps") : kDefaultDragLineSteps;
     if (count == 0) {
       fail(path + ".steps", "a drag line needs at least one drag event");
     }
     const double dt = line.contains("dt") ? readDuration(line["dt"], path + ".dt") : frameStep_;
-    const std::int32_t modifiers = line.contains("modifiers") ? readModifiers(line["modifiers"], path + ".modifiers") : 0;
+    const std::int32_t modifiers =
+        line.contains("modifiers") ? readModifiers(line["modifiers"], path + ".modifiers") : 0;
 
     auto eventThenFrame = [&](GUIEventAdapter event) {
       event.setModKeyMask(modifiers);

@@ -261,9 +261,7 @@ void ViewerImpl::runKeyboardStep() {
   }
 }
 
-void ViewerImpl::setRenderCallback(std::function<void(ViewerImpl&)> callback) {
-  renderCallback_ = std::move(callback);
-}
+void ViewerImpl::setRenderCallback(std::function<void(ViewerImpl&)> callback) { renderCallback_ = std::move(callback); }
 
 void ViewerImpl::registerMainThread() {
   AsyncSystem& async = AsyncSystem::instance(false);

@@ -24,9 +24,9 @@ osg::Matrixd toOsg(const Matrix4& m) {
 
 osg::ref_ptr<osg::MatrixTransform> makeBox(const BoxPrimitive& box) {
   const Vector3<double>& half = box.getHalfExtents();
-  osg::ref_ptr<osg::ShapeDrawable> shape = new osg::ShapeDrawable(
-      new osg::Box(osg::Vec3(), static_cast<float>(2.0 * half.x), static_cast<float>(2.0 * half.y),
-                   static_cast<float>(2.0 * half.z)));
+  osg::ref_ptr<osg::ShapeDrawable> shape =
+      new osg::ShapeDrawable(new osg::Box(osg::Vec3(), static_cast<float>(2.0 * half.x),
+                                          static_cast<float>(2.0 * half.y), static_cast<float>(2.0 * half.z)));
   const Color& c = box.getColor();
   shape->setColor(osg::Vec4(c.red, c.green, c.blue, c.alpha));
   osg::ref_ptr<osg::Geode> geode = new osg::Geode;

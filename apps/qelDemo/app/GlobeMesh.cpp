@@ -104,11 +104,16 @@ osg::Vec4 mix(const osg::Vec4& a, const osg::Vec4& b, double t) {
 
 osg::Vec4 landColor(double h, double slope) {
   osg::Vec4 c;
-  if (h < kBeachHeight) c = mix(kSand, kLowland, h / kBeachHeight);
-  else if (h < kUplandHeight) c = mix(kLowland, kUpland, (h - kBeachHeight) / (kUplandHeight - kBeachHeight));
-  else if (h < kHighlandHeight) c = mix(kUpland, kHighland, (h - kUplandHeight) / (kHighlandHeight - kUplandHeight));
-  else if (h < kRockHeight) c = mix(kHighland, kRock, (h - kHighlandHeight) / (kRockHeight - kHighlandHeight));
-  else c = mix(kRock, kSnow, smoothstep(kRockHeight, kSnowHeight, h));
+  if (h < kBeachHeight)
+    c = mix(kSand, kLowland, h / kBeachHeight);
+  else if (h < kUplandHeight)
+    c = mix(kLowland, kUpland, (h - kBeachHeight) / (kUplandHeight - kBeachHeight));
+  else if (h < kHighlandHeight)
+    c = mix(kUpland, kHighland, (h - kUplandHeight) / (kHighlandHeight - kUplandHeight));
+  else if (h < kRockHeight)
+    c = mix(kHighland, kRock, (h - kHighlandHeight) / (kRockHeight - kHighlandHeight));
+  else
+    c = mix(kRock, kSnow, smoothstep(kRockHeight, kSnowHeight, h));
   return mix(c, kCliff, smoothstep(kCliffSlopeStart, kCliffSlopeFull, slope) * (h < kSnowHeight ? 1.0 : 0.5));
 }
 
@@ -448,10 +453,12 @@ osg::ref_ptr<osg::Node> GlobeMesh::buildTile(const TileId& id, double spacingDeg
     lines->addPrimitiveSet(new osg::DrawArrays(GL_LINE_STRIP, static_cast<GLint>(first), kLineSamples + 1));
   };
   constexpr double kEdgeEpsilon = 1e-9;
-  for (double k = std::ceil((lon0 - kEdgeEpsilon) / spacingDeg); k * spacingDeg < lon0 + width - kEdgeEpsilon; k += 1.0) {
+  for (double k = std::ceil((lon0 - kEdgeEpsilon) / spacingDeg); k * spacingDeg < lon0 + width - kEdgeEpsilon;
+       k += 1.0) {
     addLine(true, k * spacingDeg);
   }
-  for (double k = std::ceil((lat0 - kEdgeEpsilon) / spacingDeg); k * spacingDeg < lat0 + width - kEdgeEpsilon; k += 1.0) {
+  for (double k = std::ceil((lat0 - kEdgeEpsilon) / spacingDeg); k * spacingDeg < lat0 + width - kEdgeEpsilon;
+       k += 1.0) {
     const double lat = k * spacingDeg;
     if (std::abs(lat) < 90.0 - kEdgeEpsilon) addLine(false, lat);
   }

@@ -45,8 +45,10 @@ constexpr const char* kHelpText =
 std::string formatDistance(double metres) {
   char buffer[64];
   if (!std::isfinite(metres)) return "-";
-  if (std::abs(metres) >= 1.0e5) std::snprintf(buffer, sizeof buffer, "%.1f km", metres / 1000.0);
-  else std::snprintf(buffer, sizeof buffer, "%.1f m", metres);
+  if (std::abs(metres) >= 1.0e5)
+    std::snprintf(buffer, sizeof buffer, "%.1f km", metres / 1000.0);
+  else
+    std::snprintf(buffer, sizeof buffer, "%.1f m", metres);
   return buffer;
 }
 

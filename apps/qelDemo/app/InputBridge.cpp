@@ -11,20 +11,15 @@ InputBridge::InputBridge(ViewerImpl& viewer, std::function<void(int, int)> onRes
 bool InputBridge::handle(const osgGA::GUIEventAdapter& ea, osgGA::GUIActionAdapter&) {
   switch (ea.getEventType()) {
     case osgGA::GUIEventAdapter::CLOSE_WINDOW:
-    case osgGA::GUIEventAdapter::QUIT_APPLICATION:
-      closed_ = true;
-      return false;
+    case osgGA::GUIEventAdapter::QUIT_APPLICATION: closed_ = true; return false;
     case osgGA::GUIEventAdapter::RESIZE:
       if (onResize_) onResize_(ea.getWindowWidth(), ea.getWindowHeight());
       return false;
     case osgGA::GUIEventAdapter::PUSH:
     case osgGA::GUIEventAdapter::RELEASE:
     case osgGA::GUIEventAdapter::DRAG:
-    case osgGA::GUIEventAdapter::MOVE:
-      buttonsHeld_ = ea.getButtonMask();
-      break;
-    default:
-      break;
+    case osgGA::GUIEventAdapter::MOVE: buttonsHeld_ = ea.getButtonMask(); break;
+    default: break;
   }
   if (!forward_) return false;
   if (const auto event = convertEvent(ea)) viewer_.queueEvent(*event);

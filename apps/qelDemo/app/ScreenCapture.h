@@ -10,7 +10,10 @@ namespace qel::demo {
 /// included) when armed; installed as the main camera's final draw callback.
 class ScreenCapture : public osg::Camera::DrawCallback {
  public:
-  void arm() { armed_ = true; image_ = nullptr; }
+  void arm() {
+    armed_ = true;
+    image_ = nullptr;
+  }
   /// The image read by the last armed draw, or null.
   osg::ref_ptr<osg::Image> take() { return std::move(image_); }
 

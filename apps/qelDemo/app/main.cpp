@@ -63,7 +63,8 @@ void printLastView(const DemoHost& host) {
   const Camera& camera = host.viewer->getScene().getCamera();
   const auto c = Ellipsoid::WGS84.cartesianToCartographic(camera.getPosition());
   if (!c) return;
-  const HeadingPitchRoll hpr = Transforms::viewQuaternionToViewHeadingPitchRoll(camera.getPosition(), camera.getOrientation());
+  const HeadingPitchRoll hpr =
+      Transforms::viewQuaternionToViewHeadingPitchRoll(camera.getPosition(), camera.getOrientation());
   char text[160];
   std::snprintf(text, sizeof text, "Last view: --at %.6f,%.6f,%.1f,%.2f,%.2f", Math::toDegrees(c->longitude),
                 Math::toDegrees(c->latitude), c->height, Math::toDegrees(hpr.heading), Math::toDegrees(hpr.pitch));
@@ -210,8 +211,8 @@ int main(int argc, char** argv) {
   if (!size.empty()) {
     int w = 0, h = 0;
     char x = 0, extra = 0;
-    if (std::sscanf(size.c_str(), "%d%c%d%c", &w, &x, &h, &extra) != 3 || (x != 'x' && x != 'X') || w < 64 ||
-        h < 64 || w > 16384 || h > 16384) {
+    if (std::sscanf(size.c_str(), "%d%c%d%c", &w, &x, &h, &extra) != 3 || (x != 'x' && x != 'X') || w < 64 || h < 64 ||
+        w > 16384 || h > 16384) {
       std::cerr << "qelDemo: --size: expected WIDTHxHEIGHT with each 64..16384, got \"" << size << "\"\n";
       return kExitBadInput;
     }

@@ -19,10 +19,8 @@ bool AppCommands::isCommandKey(int key) noexcept {
     case '3':
     case '4':
     case Key::Escape:
-    case Key::F1:
-      return true;
-    default:
-      return false;
+    case Key::F1: return true;
+    default: return false;
   }
 }
 
@@ -50,18 +48,10 @@ void AppCommands::runCommand(int key) {
       m.stopCamera();
       m.home();
       break;
-    case 'n':
-      m.turnNorthUp();
-      break;
-    case 't':
-      m.setTopViewFixed(!m.isTopViewFixed());
-      break;
-    case 'u':
-      m.setUndergroundAllowed(!m.isUndergroundAllowed());
-      break;
-    case Key::Escape:
-      m.stopCamera();
-      break;
+    case 'n': m.turnNorthUp(); break;
+    case 't': m.setTopViewFixed(!m.isTopViewFixed()); break;
+    case 'u': m.setUndergroundAllowed(!m.isUndergroundAllowed()); break;
+    case Key::Escape: m.stopCamera(); break;
     case Key::F1:
       if (helpToggle_) helpToggle_();
       break;

@@ -127,8 +127,8 @@ DemoHost DemoHost::create(const DemoHostOptions& options) {
   NamedPlaces places = NamedPlaces::find(scene->getGlobe().getTerrain());
   addValleyBoxes(*scene, places);
 
-  auto globeImpl = std::shared_ptr<GlobeManipulatorImpl>(host.manipulator->_getImplHandle(),
-                                                         &host.manipulator->_getGlobeImpl());
+  auto globeImpl =
+      std::shared_ptr<GlobeManipulatorImpl>(host.manipulator->_getImplHandle(), &host.manipulator->_getGlobeImpl());
   host.commands = std::make_shared<AppCommands>(globeImpl, std::move(places));
   host.viewer->addEventHandler(host.commands);
 

@@ -141,8 +141,7 @@ std::optional<GUIEventAdapter> convertEvent(const ToolkitEvent& event) {
       out.setScrollDelta(*delta);
       break;
     }
-    default:
-      break;
+    default: break;
   }
   return out;
 }

@@ -51,7 +51,8 @@ void FrameTimes::print(std::ostream& out) const {
   out << std::fixed << std::setprecision(3);
   out << "Frame times over " << size() << " frames (ms):\n";
   out << "  " << std::left << std::setw(12) << "figure" << std::right << std::setw(10) << "median" << std::setw(10)
-      << "p99" << "   includes\n";
+      << "p99"
+      << "   includes\n";
   row("library", library(), "globe manipulator calls (with the host picks they make)");
   row("host frame", hostFrame(), "ViewerImpl::frame() without drawing: library + viewer loop + scene");
   row("render", render(), "OpenSceneGraph update + draw (software GL here), mesh, HUD");

@@ -173,7 +173,9 @@ Coast findCoast(const Terrain& terrain, const LonLat& mountain) {
       land[static_cast<std::size_t>(j * columns + i)] = heightDeg(terrain, sampleAt(i, j)) > 0.0;
     }
   }
-  const auto isLand = [&](int i, int j) { return land[static_cast<std::size_t>(j * columns + (i + columns) % columns)] != 0; };
+  const auto isLand = [&](int i, int j) {
+    return land[static_cast<std::size_t>(j * columns + (i + columns) % columns)] != 0;
+  };
   LonLat bestLand = mountain;
   LonLat bestSea = mountain;
   double bestDistance = std::numeric_limits<double>::infinity();
@@ -209,8 +211,8 @@ Coast findCoast(const Terrain& terrain, const LonLat& mountain) {
   return {offset(bestLand, dLon * hi, dLat * hi), heading < 0.0 ? heading + 360.0 : heading};
 }
 
-NamedPlace makePlace(const Terrain& terrain, std::string name, const LonLat& target, double headingDeg,
-                     double pitchDeg, double range) {
+NamedPlace makePlace(const Terrain& terrain, std::string name, const LonLat& target, double headingDeg, double pitchDeg,
+                     double range) {
   NamedPlace place;
   place.name = std::move(name);
   place.view.longitude = target.lon * kDeg;

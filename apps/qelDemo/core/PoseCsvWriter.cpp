@@ -26,9 +26,9 @@ void PoseCsvWriter::write(std::uint64_t frame, double seconds, const Vector3<dou
     height = c->height;
   }
   const HeadingPitchRoll hpr = Transforms::viewQuaternionToViewHeadingPitchRoll(position, orientation);
-  out_ << frame << ',' << seconds << ',' << position.x << ',' << position.y << ',' << position.z << ','
-       << orientation.x << ',' << orientation.y << ',' << orientation.z << ',' << orientation.w << ',' << lon << ','
-       << lat << ',' << height << ',' << Math::toDegrees(hpr.heading) << ',' << Math::toDegrees(hpr.pitch) << '\n';
+  out_ << frame << ',' << seconds << ',' << position.x << ',' << position.y << ',' << position.z << ',' << orientation.x
+       << ',' << orientation.y << ',' << orientation.z << ',' << orientation.w << ',' << lon << ',' << lat << ','
+       << height << ',' << Math::toDegrees(hpr.heading) << ',' << Math::toDegrees(hpr.pitch) << '\n';
   if (!out_) throw std::runtime_error("cannot write " + path_.string());
 }
 

@@ -38,7 +38,8 @@ void prepareOutputFolder(const std::filesystem::path& dir) {
 std::string markFileName(const std::string& mark) {
   std::string name;
   for (const char c : mark) {
-    const bool keep = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '_';
+    const bool keep =
+        (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '_';
     name += keep ? c : '_';
   }
   if (name.empty()) name = "mark";
