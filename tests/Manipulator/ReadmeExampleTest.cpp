@@ -16,19 +16,21 @@ namespace {
 int viewpointEvents = 0;
 
 void readmeExample() {
+  // The block is kept as the README shows it, not as the formatter would lay it out.
+  // clang-format off
   // README-BEGIN
-  auto viewer = qel::ViewerImpl::create();  // a scene with the default globe
-  auto globe = std::make_shared<qel::GlobeManipulator>();
-  viewer->setCameraManipulator(globe);  // the viewer now drives it every frame
-  globe->getViewpointChanged().addEventListener([](const qel::Viewpoint& v) {
-    // called on the main thread after each frame in which the camera moved
-    ++viewpointEvents;
-    (void)v;
-  });
-  globe->setUndergroundAllowed(true);                                   // from any thread
-  viewer->queueEvent(qel::GUIEventAdapter::makeScroll(400, 300, 120));  // one wheel notch
-  viewer->frame();                                                      // zoom inertia starts easing in
+auto viewer = qel::ViewerImpl::create();          // a scene with the default globe
+auto globe = std::make_shared<qel::GlobeManipulator>();
+viewer->setCameraManipulator(globe);              // the viewer now drives it every frame
+globe->getViewpointChanged().addEventListener([](const qel::Viewpoint& v) {
+  // called on the main thread after each frame in which the camera moved
+  ++viewpointEvents; (void)v;
+});
+globe->setUndergroundAllowed(true);               // from any thread
+viewer->queueEvent(qel::GUIEventAdapter::makeScroll(400, 300, 120));  // one wheel notch
+viewer->frame();                                  // zoom inertia starts easing in
   // README-END
+  // clang-format on
   EXPECT_TRUE(globe->isUndergroundAllowed());
 }
 
