@@ -9,6 +9,8 @@
 #include <limits>
 #include <optional>
 #include <sstream>
+#include <string>
+#include <string_view>
 #include <utility>
 
 #include <nlohmann/json.hpp>
@@ -28,6 +30,15 @@ constexpr std::uint32_t kDefaultDragLineSteps = 10;
 // Deepest nesting of `repeat` blocks read: real scripts nest two or three; the limit keeps
 // a hostile file from exhausting the stack.
 constexpr int kMaxNesting = 64;
+
+/// The path of a member `field` of the object at `path`, as error messages show it
+/// ("steps[2].key").
+std::string fieldPath(const std::string& path, std::string_view field) {
+  std::string result;
+  result.reserve(path.size() + 1 + field.size());
+  result.append(path).append(1, '.').append(field);
+  return result;
+}
 
 struct NamedValue {
   std::string_view name;
@@ -370,14 +381,14 @@ class Reader {
   void expectFields(const Json& object, const std::string& path, const std::vector<std::string_view>& allowed) const {
     for (const auto& [key, value] : object.items()) {
       if (!isComment(key) && std::find(allowed.begin(), allowed.end(), key) == allowed.end()) {
-        fail(path + "." + key, "unknown field");
+        fail(fieldPath(path, key), "unknown field");
       }
     }
   }
 
   void requireField(const Json& object, const char* field, const std::string& path) const {
     if (!object.contains(field)) {
-      fail(path + "." + field, "missing field");
+      fail(fieldPath(path, field), "missing field");
     }
   }
 
@@ -409,13 +420,13 @@ class Reader {
 
   float readCoordinate(const Json& object, const char* field, const std::string& path) const {
     requireField(object, field, path);
-    return readFloat(object[field], path + "." + field);
+    return readFloat(object[field], fieldPath(path, field));
   }
 
   std::pair<float, float> readPoint(const Json& object, const char* field, const std::string& path) const {
     requireField(object, field, path);
     const Json& point = object[field];
-    const std::string pointPath = path + "." + field;
+    const std::string pointPath = fieldPath(path, field);
     if (!point.is_array() || point.size() != 2) {
       fail(pointPath, "expected [x, y]");
     }
