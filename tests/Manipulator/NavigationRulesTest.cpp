@@ -16,6 +16,7 @@
 #include "Common/IntersectionTests.h"
 #include "Common/Math.h"
 #include "Common/Transforms.h"
+#include "Scene/TweenOptions.h"
 #include "Support/NavigationAssertions.h"
 #include "Support/TestHost.h"
 #include "Viewer/KeyCodes.h"
@@ -315,21 +316,56 @@ INSTANTIATE_TEST_SUITE_P(Navigation, KeyTiltAboutCentre,
 
 // --- What the viewpoint event reports -------------------------------------------------
 
-TEST(ViewpointEvent, ReportsTheEyeAfterTheTerrainClearanceLiftedIt) {
+// The event comes last in the frame, after the terrain clearance, which reads the eye
+// as the frame found it and stands aside while a flight runs: an eye set too low is
+// announced lifted; a flight that comes down too low is announced where it flies, and
+// lifted in the frame it ends.
+struct ClearanceCase {
+  const char* name;
+  bool byFlight;
+  std::vector<double> announcedHeights;  // announced in successive frames, in metres
+};
+
+class ViewpointEvent : public ::testing::TestWithParam<ClearanceCase> {};
+
+TEST_P(ViewpointEvent, ReportsTheEyeAfterTheTerrainClearance) {
+  const ClearanceCase& c = GetParam();
   TestHost host;
+  host.setPose(Cartographic::fromDegrees(30.0, 0.0, 500.0), 0.0, -10.0);
   std::vector<Viewpoint> seen;
   host.impl().getViewpointChanged().addEventListener([&](const Viewpoint& v) { seen.push_back(v); });
-  // 0.4 m above flat ground: the frame lifts the eye to the 1 m clearance (straight out
-  // from the Earth's centre, which on the equator is straight up).
-  const Viewpose pose = TestHost::poseAt(Cartographic::fromDegrees(30.0, 0.0, 0.4), 0.0, -10.0);
-  host.impl().setPosition(pose.position);
-  host.impl().setOrientation(pose.orientation);
-  host.frame();
-  ASSERT_EQ(seen.size(), 1u);
-  EXPECT_NEAR(seen[0].height, 1.0, 1e-6);
-  host.frame(2);
-  EXPECT_EQ(seen.size(), 1u) << "nothing moved after the lift";
+  // 0.4 m above flat ground, below the 1 m clearance (which lifts straight out from the
+  // Earth's centre: on the equator, straight up).
+  const Viewpose low = TestHost::poseAt(Cartographic::fromDegrees(30.0, 0.0, 0.4), 0.0, -10.0);
+  const auto goLow = [&] {
+    host.impl().setPosition(low.position);
+    host.impl().setOrientation(low.orientation);
+  };
+  if (c.byFlight) {
+    TweenOptions options;
+    options.duration = 0.02;  // two 16 ms frames
+    options.update = [&](double) { goLow(); };
+    options.complete = [&] { GlobeManipulatorTestAccess::endFlight(host.impl()); };
+    GlobeManipulatorTestAccess::startFlight(host.impl(), std::move(options));
+  } else {
+    goLow();
+  }
+  for (std::size_t frame = 0; frame < c.announcedHeights.size() + 2; ++frame) {
+    seen.clear();
+    host.frame();
+    if (frame >= c.announcedHeights.size()) {
+      EXPECT_TRUE(seen.empty()) << "frame " << frame << ": nothing moves any more";
+      continue;
+    }
+    ASSERT_EQ(seen.size(), 1u) << "frame " << frame;
+    EXPECT_NEAR(seen[0].height, c.announcedHeights[frame], 1e-6) << "frame " << frame;
+  }
 }
+
+INSTANTIATE_TEST_SUITE_P(Navigation, ViewpointEvent,
+                         ::testing::Values(ClearanceCase{"PoseSetTooLow", false, {1.0}},
+                                           ClearanceCase{"FlightEndsTooLow", true, {0.4, 1.0}}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace qel::test

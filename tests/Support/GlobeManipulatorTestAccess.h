@@ -41,6 +41,8 @@ struct GlobeManipulatorTestAccess {
     m.currentFlight = m.tweens->add(std::move(options));
     return m.currentFlight;
   }
+  /// What a flight's completion does: the flight is over.
+  static void endFlight(GlobeManipulatorImpl& m) { m.currentFlight.reset(); }
 
   static void updateMembers(GlobeManipulatorImpl& m, const SceneImpl& s) { m.updateMembers(s); }
   static void collisionZoom(GlobeManipulatorImpl& m, double amount, const Vector3<double>& target, const SceneImpl& s,
