@@ -59,8 +59,8 @@ class GlobeManipulatorImpl : public CameraManipulatorImpl {
   ///   ±0.1 × 900 / 59 ≈ ±1.525 (the first frame applies 59/900 of it), so that no frame
   ///   zooms by more than a tenth of the distance: a zoom in never reaches its target in
   ///   one frame, and a zoom out ends at most a tenth beyond where the zoom-out bound
-  ///   (distance − amount × distance + largest Earth radius ≤ 6 largest radii) let it
-  ///   start. Any delta, 1e9 included, is a legal input.
+  ///   let it start (a step out by a share s starts only while (1 − s) × distance +
+  ///   largest Earth radius ≤ 6 largest radii). Any delta, 1e9 included, is a legal input.
   /// - A motion whose result is not finite (an event's or a frame's) is undone: the pose
   ///   returns to what it was before, every running motion stops (flight, momentum,
   ///   inertia, held keys) and no viewpoint is announced for it.
