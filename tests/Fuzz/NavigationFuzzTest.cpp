@@ -42,7 +42,7 @@ constexpr double kMaxLowStartHeight = 1000.0;
 constexpr float kWidth = 800.0f;
 constexpr float kHeight = 600.0f;
 constexpr float kStray = 60.0f;
-/// Huge wheel deltas may send the eye out of reach for the rest of a session: a share only.
+/// Huge wheel deltas zoom at the bounded rate and soon reach a zoom bound: a share only.
 constexpr double kExtremeWheelShare = 0.25;
 /// The clearance above the terrain, and the tolerance of the final check (metres).
 constexpr double kClearance = 1.0;

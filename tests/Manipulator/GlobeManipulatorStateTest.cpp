@@ -18,24 +18,6 @@ namespace {
 
 using Access = GlobeManipulatorTestAccess;
 
-TEST(GlobeManipulatorState, StartsAtTheHomePoseLookingAtTheEarthWithNorthUp) {
-  GlobeManipulatorImpl m;
-  EXPECT_EQ(m.getPosition(), Vector3<double>(20000000.0, 0.0, 0.0));
-  EXPECT_EQ(m.getOrientation(), Quaternion(0.5, 0.5, 0.5, 0.5));
-  EXPECT_EQ(m.homePosition, m.getPosition());
-  EXPECT_EQ(m.homeOrientation, m.getOrientation());
-  EXPECT_EQ(m.minHeightAboveTerrain, 1.0);
-  EXPECT_FALSE(m.isUndergroundAllowed());
-  EXPECT_FALSE(m.isTopViewFixed());
-  EXPECT_FALSE(m.isFlying());
-
-  // The start pose looks at the Earth's centre with north up.
-  const HeadingPitchRoll hpr =
-      Transforms::viewQuaternionToViewHeadingPitchRoll(m.getPosition(), m.getOrientation(), Ellipsoid::WGS84);
-  EXPECT_NEAR(hpr.heading, 0.0, 1e-9);
-  EXPECT_NEAR(hpr.pitch, -Math::PI_OVER_TWO, 1e-9);
-}
-
 TEST(GlobeManipulatorState, HomeRestoresTheStartPoseExactlyAfterMotion) {
   TestHost host;
   host.setPose(Cartographic::fromDegrees(10.0, 45.0, 3000.0), 30.0, -40.0);
@@ -128,24 +110,6 @@ TEST_P(Heading, FollowsTheViewInEveryQuadrant) {
 
 INSTANTIATE_TEST_SUITE_P(AllQuadrants, Heading,
                          ::testing::Values(0.0, 30.0, 90.0, 135.0, 180.0, 200.0, 270.0, 315.0, -45.0));
-
-TEST(GlobeManipulatorState, SettingsAreSharedByEveryManipulator) {
-  GlobeManipulatorImpl a;
-  GlobeManipulatorImpl b;
-  a.setKeyOperaterSpeed(1.0, 2.0, 3.0, 4.0);
-  a.setMouseZoomSpeed(0.5);
-  a.setMouseTiltLessZeroEnable(false);
-
-  double pan = 0, pitch = 0, rotate = 0, move = 0, zoom = 0;
-  b.getKeyOperaterSpeed(pan, pitch, rotate, move);
-  b.getMouseZoomSpeed(zoom);
-  EXPECT_EQ((std::vector<double>{pan, pitch, rotate, move, zoom}), (std::vector<double>{1.0, 2.0, 3.0, 4.0, 0.5}));
-  EXPECT_FALSE(b.isMouseTiltLessZeroEnable());
-
-  b.setKeyOperaterSpeed(400.0, 6.0, 36.0, 400.0);
-  b.setMouseZoomSpeed(1.0 / 600.0);
-  b.setMouseTiltLessZeroEnable(true);
-}
 
 TEST(GlobeManipulatorState, ViewpointChangedFiresOncePerMovingFrameOnly) {
   TestHost host;

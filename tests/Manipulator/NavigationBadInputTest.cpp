@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "Scene/TweenOptions.h"
 #include "Support/NavigationAssertions.h"
 #include "Support/TestHost.h"
 #include "Viewer/KeyCodes.h"
@@ -90,7 +91,8 @@ TEST_P(BadInput, CameraStaysUsableAndNothingIsLogged) {
   const CameraPose before = poseOf(host.impl());
   for (const GUIEventAdapter& event : c.events) {
     if (c.changesNothing) {
-      EXPECT_FALSE(host.impl().handle(event, host.viewer().getViewer())) << "not used";
+      // Not used, except that a release ends the gesture whatever its position.
+      EXPECT_EQ(host.impl().handle(event, host.viewer().getViewer()), event.getEventType() == GUIEventAdapter::RELEASE);
     }
     EXPECT_NO_THROW(host.send(event));
     ASSERT_TRUE(poseIsUsable(host.impl()));
@@ -115,6 +117,84 @@ TEST_P(BadInput, CameraStaysUsableAndNothingIsLogged) {
 
 INSTANTIATE_TEST_SUITE_P(Navigation, BadInput, ::testing::ValuesIn(badInputs()),
                          [](const auto& info) { return std::string(info.param.name); });
+
+struct UnusableRelease {
+  const char* name;
+  Vector2<float> position;
+  bool emptyWindow;
+};
+
+class ReleaseWithoutAPosition : public ::testing::TestWithParam<UnusableRelease> {};
+
+TEST_P(ReleaseWithoutAPosition, EndsTheDragWithoutAFlick) {
+  const UnusableRelease& c = GetParam();
+  TestHost host;
+  host.setPose(Cartographic::fromDegrees(100.0, 30.0, 10000.0), 200.0, -45.0);
+  // A quick, long drag: released with a position, it would be a flick.
+  host.send(GUIEventAdapter::makePush(400.0f, 300.0f, Button::LEFT_MOUSE_BUTTON));
+  host.send(GUIEventAdapter::makeDrag(460.0f, 330.0f, Button::LEFT_MOUSE_BUTTON));
+  if (c.emptyWindow) host.scene().setWindowSize(0, 0);
+  host.send(GUIEventAdapter::makeRelease(c.position.x, c.position.y, Button::LEFT_MOUSE_BUTTON));
+  host.scene().setWindowSize(800, 600);
+  const CameraPose released = poseOf(host.impl());
+
+  host.frame(kSettleFrames);
+  EXPECT_EQ(poseOf(host.impl()), released) << "no spin";
+  EXPECT_FALSE(host.impl().handle(GUIEventAdapter::makeDrag(520.0f, 380.0f, Button::LEFT_MOUSE_BUTTON),
+                                  host.viewer().getViewer()))
+      << "the button is up: a drag is not expected";
+  host.frame();
+  EXPECT_EQ(poseOf(host.impl()), released);
+}
+
+INSTANTIATE_TEST_SUITE_P(Navigation, ReleaseWithoutAPosition,
+                         ::testing::Values(UnusableRelease{"NaN", {kNaN, 330.0f}, false},
+                                           UnusableRelease{"Infinite", {460.0f, -kInf}, false},
+                                           UnusableRelease{"EmptyWindow", {460.0f, 330.0f}, true}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// A motion whose result is not finite is undone whole: the pose stays where it was, the
+// motion stops (and with it whatever else was moving), and no viewpoint is announced,
+// neither in that frame nor in the next ones.
+enum class Breaks { KeySpeed, Flight };
+
+class UnusableMotion : public ::testing::TestWithParam<Breaks> {};
+
+TEST_P(UnusableMotion, IsUndoneStoppedAndNeverAnnounced) {
+  TestHost host;
+  host.setPose(Cartographic::fromDegrees(100.0, 30.0, 10000.0), 200.0, -45.0);
+  std::vector<Viewpoint> seen;
+  host.impl().getViewpointChanged().addEventListener([&](const Viewpoint& v) { seen.push_back(v); });
+  const CameraPose before = poseOf(host.impl());
+  constexpr double kHugeSpeed = 1e300;  // metres per second: the step overflows to infinity
+
+  if (GetParam() == Breaks::KeySpeed) {
+    host.impl().setKeyOperaterSpeed(400.0, 6.0, 36.0, kHugeSpeed);
+    host.send(GUIEventAdapter::makeKeyDown('w', ModKey::None));
+  } else {
+    // A flight whose first step is broken and whose later steps would move the eye.
+    int updates = 0;
+    TweenOptions options;
+    options.duration = 10.0;
+    options.update = [&host, &updates](double) {
+      const Vector3<double> p = host.impl().getPosition();
+      host.impl().setPosition(updates++ == 0 ? Vector3<double>(kNaN, p.y, p.z) : p * 1.001);
+    };
+    GlobeManipulatorTestAccess::startFlight(host.impl(), std::move(options));
+    host.frame();
+  }
+  EXPECT_EQ(poseOf(host.impl()), before);
+  EXPECT_FALSE(host.impl().isFlying());
+  host.impl().setKeyOperaterSpeed(400.0, 6.0, 36.0, 400.0);
+  host.frame(5);
+  EXPECT_EQ(poseOf(host.impl()), before) << "the motion was stopped";
+  EXPECT_TRUE(seen.empty()) << seen.size() << " viewpoint events";
+}
+
+INSTANTIATE_TEST_SUITE_P(Navigation, UnusableMotion, ::testing::Values(Breaks::KeySpeed, Breaks::Flight),
+                         [](const auto& info) {
+                           return std::string(info.param == Breaks::KeySpeed ? "Keys" : "Flight");
+                         });
 
 }  // namespace
 }  // namespace qel::test

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 
 #include "Common/Ellipsoid.h"
@@ -17,13 +18,9 @@ using Access = GlobeManipulatorTestAccess;
 constexpr double kZoomPointerTolerancePixels = 2.0;
 /// Distance ratios of a zoom step along the pointer ray are exact but for rounding.
 constexpr double kRatioTolerance = 1e-9;
-/// Wheel units per notch, and the zoom amount of one notch at the default speed (1/600).
+/// Wheel units per notch.
 constexpr float kNotch = 120.0f;
-constexpr double kNotchAmount = 0.2;
 constexpr int kInertiaFrames = InertiaSchedule::kSteps;
-/// The zoom-out bound: the eye's distance to its target plus the largest radius stays
-/// within this many largest radii (when the step starts).
-constexpr double kZoomOutBoundRadii = 6.0;
 
 double distanceTo(const TestHost& host, const Vector3<double>& point) {
   return Vector3<double>::distance(host.impl().getPosition(), point);
@@ -87,21 +84,58 @@ INSTANTIATE_TEST_SUITE_P(
                       ZoomCase{"InFrom3000kmLookingDown", 3.0e6, -90.0, {650.0f, 150.0f}, 2.0f * kNotch, 0.0f}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(WheelZoomBounds, ZoomOutStopsAtTheBound) {
-  TestHost host;
-  host.frame();  // the start pose: 20 000 km from the centre, looking at it
+// However large the wheel input, the easing holds at most 0.1 × 900 / 59 of the distance,
+// so that its first frame, the largest, covers a tenth. Looking straight down with the
+// pointer in the middle, the target is the point below and a zoom moves straight along
+// the view. Zooming out, a step starts only while (1 − step) × distance + Rmax ≤ 6 Rmax.
+struct HugeWheelCase {
+  const char* name;
+  double heightInRadii;  // eye height above the target, in largest Earth radii
+  float delta;
+  int events;         // wheel events in the same frame
+  double finalRatio;  // final distance / start distance; 0: follow the eased schedule
+};
+
+class HugeWheel : public ::testing::TestWithParam<HugeWheelCase> {};
+
+TEST_P(HugeWheel, NoFrameZoomsByMoreThanATenth) {
+  const HugeWheelCase& c = GetParam();
   const double rMax = Ellipsoid::WGS84.getMaximumRadius();
-  const auto target = host.globeUnder({400.0f, 300.0f});
+  TestHost host;
+  host.setPose(Cartographic::fromDegrees(20.0, 0.0, c.heightInRadii * rMax), 0.0, -90.0);
+  const Vector2<float> middle(400.0f, 300.0f);
+  const auto target = host.globeUnder(middle);
   ASSERT_TRUE(target);
-  constexpr int kNotches = 30;
-  for (int notch = 0; notch < kNotches; ++notch) {
-    host.send(GUIEventAdapter::makeScroll(400.0f, 300.0f, -kNotch));
-    host.frame(kInertiaFrames);
-    // A step starts only inside the bound and grows the distance by at most one notch.
-    ASSERT_LE(distanceTo(host, *target) + rMax, (1.0 + kNotchAmount) * kZoomOutBoundRadii * rMax);
+  const double start = distanceTo(host, *target);
+
+  constexpr double kLargestStep = 0.1;
+  InertiaSchedule schedule;
+  schedule.input(std::copysign(kLargestStep * 900.0 / 59.0, static_cast<double>(c.delta)));
+  for (int i = 0; i < c.events; ++i) host.viewer().queueEvent(GUIEventAdapter::makeScroll(middle.x, middle.y, c.delta));
+  for (int frame = 1; frame <= kInertiaFrames + 3; ++frame) {
+    const double before = distanceTo(host, *target);
+    host.frame();
+    const double share = schedule.step();
+    const double ratio = distanceTo(host, *target) / before;
+    EXPECT_LE(std::abs(ratio - 1.0), kLargestStep + 1e-12) << "frame " << frame;
+    if (c.finalRatio == 0.0) {
+      EXPECT_NEAR(ratio, 1.0 - share, kRatioTolerance) << "frame " << frame;
+    }
   }
-  EXPECT_GT(distanceTo(host, *target) + rMax, 0.95 * kZoomOutBoundRadii * rMax) << "the zoom reached the bound";
+  if (c.finalRatio != 0.0) {
+    EXPECT_NEAR(distanceTo(host, *target) / start, c.finalRatio, kRatioTolerance);
+  }
 }
+
+INSTANTIATE_TEST_SUITE_P(Navigation, HugeWheel,
+                         ::testing::Values(HugeWheelCase{"InByABillion", 0.1, 1e9f, 1, 0.0},
+                                           HugeWheelCase{"InByTwentyNotchesAtOnce", 0.1, kNotch, 20, 0.0},
+                                           // 0.9 × 5.5 + 1 = 5.95 Rmax: the first step runs (to 6.05 Rmax), and
+                                           // from there every later one is refused.
+                                           HugeWheelCase{"OutFrom5_5RadiiOneStep", 5.5, -1e9f, 1, 1.1},
+                                           // 0.9 × 5.8 + 1 = 6.22 Rmax: refused from the start.
+                                           HugeWheelCase{"OutFrom5_8RadiiNone", 5.8, -1e9f, 1, 1.0}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(WheelZoomBounds, ZoomInNeverComesCloserThanTheNearDistance) {
   TestHost host;

@@ -2,6 +2,9 @@
 
 #include "Manipulator/GlobeManipulatorImpl.h"
 #include "Scene/SceneImpl.h"
+#include "Scene/Tween.h"
+#include "Scene/TweenCollection.h"
+#include "Scene/TweenOptions.h"
 
 namespace qel {
 
@@ -33,6 +36,13 @@ struct GlobeManipulatorTestAccess {
   static bool keyStepRestart(const GlobeManipulatorImpl& m) { return m.keyStepRestart; }
   static void setFlying(GlobeManipulatorImpl& m, bool flying) { m.flightState.flying = flying; }
   static bool flightPaused(const GlobeManipulatorImpl& m) { return m.flightState.flightPaused; }
+  /// Starts a tween as the running flight, as the flight code does.
+  static std::shared_ptr<Tween> startFlight(GlobeManipulatorImpl& m, TweenOptions options) {
+    m.currentFlight = m.tweens->add(std::move(options));
+    return m.currentFlight;
+  }
+  /// What a flight's completion does: the flight is over.
+  static void endFlight(GlobeManipulatorImpl& m) { m.currentFlight.reset(); }
 
   static void updateMembers(GlobeManipulatorImpl& m, const SceneImpl& s) { m.updateMembers(s); }
   static void collisionZoom(GlobeManipulatorImpl& m, double amount, const Vector3<double>& target, const SceneImpl& s,

@@ -31,6 +31,12 @@ double rotationAngleBetween(const Quaternion& a, const Quaternion& b) {
   return 2.0 * std::atan2(std::sqrt(r.x * r.x + r.y * r.y + r.z * r.z), std::abs(r.w));
 }
 
+double signedTurnAbout(const Quaternion& a, const Quaternion& b, const Vector3<double>& axis) {
+  Quaternion r = (b * a.inverse()).normalized();
+  if (r.w < 0.0) r = Quaternion(-r.x, -r.y, -r.z, -r.w);  // the shorter of the two turns
+  return 2.0 * std::atan2(r.x * axis.x + r.y * axis.y + r.z * axis.z, r.w);
+}
+
 double pixelDistance(const std::optional<Vector2<double>>& image, const Vector2<float>& window) {
   if (!image) return std::numeric_limits<double>::infinity();
   return std::hypot(image->x - static_cast<double>(window.x), image->y - static_cast<double>(window.y));

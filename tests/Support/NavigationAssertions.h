@@ -29,6 +29,10 @@ CameraPose poseOf(const GlobeManipulatorImpl& manipulator);
 /// Angle (radians, [0, π]) of the rotation that takes orientation a to orientation b.
 double rotationAngleBetween(const Quaternion& a, const Quaternion& b);
 
+/// Signed angle (radians, (−π, π]) of the rotation that takes orientation a to b, read
+/// about a unit axis (right-handed); the rotation is assumed to be about that axis.
+double signedTurnAbout(const Quaternion& a, const Quaternion& b, const Vector3<double>& axis);
+
 /// Distance in pixels between a window position and a point's image (+∞ behind the eye).
 double pixelDistance(const std::optional<Vector2<double>>& image, const Vector2<float>& window);
 

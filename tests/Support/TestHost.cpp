@@ -1,7 +1,9 @@
 #include "Support/TestHost.h"
 
+#include "Common/BoundingSphere.h"
 #include "Common/Clock.h"
 #include "Common/Ellipsoid.h"
+#include "Common/IntersectionTests.h"
 #include "Common/Transforms.h"
 #include "Scene/SceneTransforms.h"
 
@@ -57,6 +59,13 @@ std::optional<Vector2<double>> TestHost::windowOf(const Vector3<double>& point) 
 
 std::optional<Vector3<double>> TestHost::globeUnder(const Vector2<float>& window) const {
   return scene().getGlobe().pick(camera().getPickRay(window), scene());
+}
+
+std::optional<Vector3<double>> TestHost::sphereUnder(const Vector2<float>& window, double radius) const {
+  const Ray ray = camera().getPickRay(window);
+  const auto interval = IntersectionTests::intersects(ray, BoundingSphere{Vector3<double>(), radius});
+  if (!interval || !(interval->start > 0.0)) return std::nullopt;
+  return ray.getPoint(interval->start);
 }
 
 double TestHost::eyeHeightAboveTerrain() const {

@@ -49,6 +49,9 @@ class TestHost {
   std::optional<Vector2<double>> windowOf(const Vector3<double>& point) const;
   /// Globe point under a window position, with the camera at the manipulator's pose.
   std::optional<Vector3<double>> globeUnder(const Vector2<float>& window) const;
+  /// Where the pick ray through a window position first meets the sphere of a radius
+  /// about the Earth's centre, going forward from the eye.
+  std::optional<Vector3<double>> sphereUnder(const Vector2<float>& window, double radius) const;
   /// Terrain height under the eye, and the eye's height above it.
   double eyeHeightAboveTerrain() const;
 

@@ -47,6 +47,23 @@ class GlobeManipulatorImpl : public CameraManipulatorImpl {
 
   // Host entry points.
   using GUIEventHandler::handle;
+  /// Takes one input or frame event; true when the manipulator used it.
+  ///
+  /// Input is bounded where it enters:
+  /// - A pointer event with a non-finite position or wheel delta, or one arriving while
+  ///   the window has no area, moves nothing and returns false; a release among them
+  ///   still ends its gesture (no drag follows, no flick starts) and returns true.
+  /// - A wheel event zooms by delta × `mouseZoomSpeed` times the distance to the point
+  ///   under the pointer, eased over 30 frames, with what the easing still holds of
+  ///   earlier wheel events of the same sign added. That eased amount is bounded to
+  ///   ±0.1 × 900 / 59 ≈ ±1.525 (the first frame applies 59/900 of it), so that no frame
+  ///   zooms by more than a tenth of the distance: a zoom in never reaches its target in
+  ///   one frame, and a zoom out ends at most a tenth beyond where the zoom-out bound
+  ///   let it start (a step out by a share s starts only while (1 − s) × distance +
+  ///   largest Earth radius ≤ 6 largest radii). Any delta, 1e9 included, is a legal input.
+  /// - A motion whose result is not finite (an event's or a frame's) is undone: the pose
+  ///   returns to what it was before, every running motion stops (flight, momentum,
+  ///   inertia, held keys) and no viewpoint is announced for it.
   bool handle(const GUIEventAdapter& ea, const Viewer& viewer) override;
   void updateCamera(Camera& camera) override;
   void home() override;
@@ -55,6 +72,9 @@ class GlobeManipulatorImpl : public CameraManipulatorImpl {
   void doKeyDownOperateSaved(const Viewer& viewer) override;
   void setKeyOperaterSpeed(double pan, double pitch, double rotate, double move) override;
   void getKeyOperaterSpeed(double& pan, double& pitch, double& rotate, double& move) override;
+  /// Wheel units to zoom amount (1/600 by default: a 120-unit notch zooms by a fifth of
+  /// the distance). Whatever the speed, the eased amount stays within the bound
+  /// described at `handle`; a non-finite product is ignored.
   void setMouseZoomSpeed(double speed) override;
   void getMouseZoomSpeed(double& speed) override;
   void setMouseTiltLessZeroEnable(bool enable) override;
@@ -117,6 +137,9 @@ class GlobeManipulatorImpl : public CameraManipulatorImpl {
   std::optional<Vector3<double>> pickGlobeAt(const Vector2<float>& window, const SceneImpl& scene) const;
   /// The same pick, recorded as the mouse's globe hit (a miss only clears the hit flag).
   void globeHitTest(const Vector2<float>& window, const SceneImpl& scene);
+  /// When the pose is not finite (or the orientation is zero), restores the saved one and
+  /// stops every motion (flight, momentum, inertia, held keys); true when it did.
+  bool rollBackUnusablePose(const Vector3<double>& savedPosition, const Quaternion& savedOrientation);
 
   // Drag navigation (GlobeManipulatorDrag.cpp).
   void cameraRotate(const Vector3<double>& axis, const Radian& angle);

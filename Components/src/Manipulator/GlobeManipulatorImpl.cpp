@@ -255,6 +255,9 @@ void GlobeManipulatorImpl::lookDown() {
 
 void GlobeManipulatorImpl::checkViewpointChanged() {
   if (position == notifiedPosition && notifiedOrientation == orientation) return;
+  // An unusable pose is about to be rolled back (`handle`): it is neither announced nor
+  // remembered, so that the pose it falls back to is compared with the last real one.
+  if (!position.isFinite() || !orientation.isFinite()) return;
   const Viewpose pose{position, orientation};
   if (auto viewpoint = Transforms::viewposeToViewpoint(pose, 0.0, Ellipsoid::WGS84)) {
     viewpointChanged->raiseEvent(*viewpoint);

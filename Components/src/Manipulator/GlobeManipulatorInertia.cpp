@@ -1,6 +1,9 @@
 // Inertia and momentum: wheel zooms and turns eased out over a fixed number of frames,
 // the spin a flick leaves behind, and the operations that stop or pause motion.
 
+#include <algorithm>
+#include <cmath>
+
 #include "Manipulator/GlobeManipulatorImpl.h"
 #include "Manipulator/NavigationMath.h"
 #include "Scene/Tween.h"
@@ -22,11 +25,25 @@ double inertiaFraction(std::int32_t k, std::int32_t n) {
 /// New remainder after an input: added when of the same sign, replaced otherwise.
 double accumulate(double remainder, double input) { return remainder / input > 0.0 ? remainder + input : input; }
 
+/// The largest share of the distance to its target that one frame of a wheel zoom may
+/// cover, in or out: a zoom in never reaches its target in one frame, and a zoom out
+/// that the zoom-out bound lets start cannot carry the eye far past it.
+constexpr double kMaxWheelZoomStep = 0.1;
+
+/// The largest zoom amount the wheel's easing may hold: the first eased frame applies
+/// (2n − 1) / n² of it, which is then exactly `kMaxWheelZoomStep`.
+double maxWheelZoomAmount(std::int32_t n) {
+  return kMaxWheelZoomStep * static_cast<double>(n) * static_cast<double>(n) / static_cast<double>(2 * n - 1);
+}
+
 }  // namespace
 
 void GlobeManipulatorImpl::interialZoom(double amount, const Vector3<double>& target, const Vector2<float>& mouse) {
-  if (isZero(amount)) return;
-  zoomInertiaAmount = accumulate(zoomInertiaAmount, amount);
+  if (isZero(amount) || !std::isfinite(amount)) return;
+  // Wheel deltas and zoom speeds come from outside: however large the input, or however
+  // many inputs add up, no frame zooms by more than a tenth of the distance.
+  const double bound = maxWheelZoomAmount(inertiaSteps);
+  zoomInertiaAmount = std::clamp(accumulate(zoomInertiaAmount, amount), -bound, bound);
   zoomInertiaTarget = target;
   zoomInertiaMouse = mouse;
   zoomInertiaStep = 0;

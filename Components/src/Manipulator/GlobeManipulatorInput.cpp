@@ -44,8 +44,8 @@ bool isPointerEvent(std::uint32_t type) {
 }
 
 /// Pointer events with non-finite coordinates or wheel deltas, or arriving while the
-/// window has no area, carry no usable position: they are dropped before anything
-/// changes (navigation reports nothing).
+/// window has no area, carry no usable position: they move nothing (navigation reports
+/// nothing). A release among them still ends its gesture.
 bool isUnusablePointerEvent(const GUIEventAdapter& ea, const SceneImpl& scene) {
   if (!isPointerEvent(ea.getEventType())) return false;
   if (!std::isfinite(ea.getX()) || !std::isfinite(ea.getY()) || !std::isfinite(ea.getScrollDelta())) return true;
@@ -62,10 +62,16 @@ double secondsSince(Clock::time_point then) {
 bool GlobeManipulatorImpl::handle(const GUIEventAdapter& ea, const Viewer& viewer) {
   if (ea.getHandled()) return false;
   SceneImpl& scene = viewer.getScene()._getImplHandle();
-  if (isUnusablePointerEvent(ea, scene)) return false;
+  if (isUnusablePointerEvent(ea, scene)) {
+    if (ea.getEventType() != GUIEventAdapter::RELEASE) return false;
+    // The button is up whatever the position says: no drag may follow, and with no
+    // position there is no flick either.
+    pressMousePosition = Vector2<float>(-1.0f, -1.0f);
+    return true;
+  }
 
   // Whatever the input, the pose must stay usable: a motion that would leave it
-  // non-finite (a wheel delta of 1e9 zooming past the far side of everything) is undone.
+  // non-finite is undone, and stopped so that it cannot try again next frame.
   const Vector3<double> savedPosition = position;
   const Quaternion savedOrientation = orientation;
   bool result = false;
@@ -85,11 +91,23 @@ bool GlobeManipulatorImpl::handle(const GUIEventAdapter& ea, const Viewer& viewe
     case GUIEventAdapter::FRAME: result = handleFrame(viewer, scene); break;
     default: return false;
   }
-  if (!position.isFinite() || !orientation.isFinite() || orientation.lengthSquared() == 0.0) {
-    position = savedPosition;
-    orientation = savedOrientation;
-  }
+  rollBackUnusablePose(savedPosition, savedOrientation);
   return result;
+}
+
+bool GlobeManipulatorImpl::rollBackUnusablePose(const Vector3<double>& savedPosition,
+                                                const Quaternion& savedOrientation) {
+  if (position.isFinite() && orientation.isFinite() && orientation.lengthSquared() != 0.0) return false;
+  position = savedPosition;
+  orientation = savedOrientation;
+  // Which motion failed is not known here: stop them all, so that none repeats the
+  // failure next frame. The pose was never announced (the viewpoint check skips
+  // unusable poses), so nothing is announced for the undo either.
+  stopCamera();
+  cancelFlight();
+  keyNaviMask = 0;
+  keyStepRestart = true;
+  return true;
 }
 
 std::optional<Vector3<double>> GlobeManipulatorImpl::pickGlobeAt(const Vector2<float>& window,

@@ -54,8 +54,13 @@ void GlobeManipulatorImpl::doKeyDownOperateSaved(const Viewer& viewer) {
     dt = static_cast<float>(static_cast<double>(us) / 1000000.0);
   }
   if (dt > kMinStep) {
+    // Speeds are the application's: one too large for the scene must not leave the eye
+    // at infinity.
+    const Vector3<double> savedPosition = position;
+    const Quaternion savedOrientation = orientation;
     doKeyDownOperateSaved(dt, viewer.getScene()._getImplHandle());
     lastKeyStepTime = now;
+    rollBackUnusablePose(savedPosition, savedOrientation);
   }
 }
 
