@@ -290,6 +290,13 @@ TEST_F(DataSourceDisplayTest, AGroupCannotHoldItselfOrAGroupAboveIt) {
   EXPECT_EQ(inner->size(), 0u);
   EXPECT_EQ(outer->getParent(), nullptr);
   EXPECT_EQ(inner->getParent(), outer);
+
+  // Not held by shared pointers: refused or answered, never thrown.
+  Feature::FeatureGroup onStack;
+  onStack.add(std::make_shared<Feature::Feature>());
+  EXPECT_EQ(onStack.size(), 0u);
+  const Feature::Feature loose;
+  EXPECT_FALSE(loose.isShowing());
 }
 
 // The wait a feature flight does: a caller blocks on a promise that a one-shot post-cull

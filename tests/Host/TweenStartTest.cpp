@@ -56,6 +56,7 @@ TEST_P(TweenStartTest, FirstValueDependsOnWhereTheTweenWasAdded) {
   const StartCase& c = GetParam();
   TweenCollection tweens;
   std::vector<double> values;
+  bool added = false;  // outlives the switch: the adding tween keeps running
   switch (c.from) {
     case AddedFrom::BetweenFrames:
       tweens.update(at(0.0));
@@ -75,7 +76,6 @@ TEST_P(TweenStartTest, FirstValueDependsOnWhereTheTweenWasAdded) {
     case AddedFrom::UpdateOfAnother: {
       TweenOptions other;
       other.duration = 100.0;
-      bool added = false;
       other.update = [&](double) {
         if (!added) tweens.add(secondsTween(values, c.delay));
         added = true;

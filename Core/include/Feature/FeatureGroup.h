@@ -16,7 +16,8 @@ class FeatureGroup : public FeatureBase {
   ~FeatureGroup() override;
 
   /// Adds `child` at the end, taking it out of the group it was in. Null, this group
-  /// itself and a group above this one are refused: nothing changes. Adding a child
+  /// itself and a group above this one are refused: nothing changes; so is every add
+  /// to a group that is not held by a `std::shared_ptr`. Adding a child
   /// already in this group moves it to the end. What a scene built for the child is
   /// dropped; the scene builds it anew in its next frame.
   void add(const std::shared_ptr<FeatureBase>& child);

@@ -38,7 +38,10 @@ void FeatureBase::setShow(bool show) {
 }
 
 bool FeatureBase::isShowing() const {
-  std::shared_ptr<const FeatureBase> node = shared_from_this();
+  // Walked by plain pointer from here (this need not be shared), holding each group
+  // above while it is read.
+  const FeatureBase* node = this;
+  std::shared_ptr<const FeatureBase> held;
   while (true) {
     if (!node->isShow()) return false;
     std::shared_ptr<Layer> layer;
@@ -47,9 +50,9 @@ bool FeatureBase::isShowing() const {
       layer = node->layer_.lock();
     }
     if (layer) return layer->isShowing();
-    std::shared_ptr<const FeatureBase> parent = node->getParent();
-    if (!parent) return false;  // a tree of no layer is not drawn
-    node = std::move(parent);
+    held = node->getParent();
+    if (!held) return false;  // a tree of no layer is not drawn
+    node = held.get();
   }
 }
 
@@ -64,8 +67,10 @@ void FeatureBase::_setLayer(const std::weak_ptr<Layer>& layer) {
 FeatureGroup::~FeatureGroup() = default;
 
 void FeatureGroup::add(const std::shared_ptr<FeatureBase>& child) {
-  if (!child) return;
-  for (std::shared_ptr<const FeatureBase> up = shared_from_this(); up; up = up->getParent()) {
+  // A group not held by a shared pointer cannot be anybody's parent.
+  const std::shared_ptr<FeatureBase> self = weak_from_this().lock();
+  if (!child || !self) return;
+  for (std::shared_ptr<const FeatureBase> up = self; up; up = up->getParent()) {
     if (up.get() == child.get()) return;  // would close a loop
   }
   // Keeps the child alive while it leaves its former group.
@@ -74,7 +79,7 @@ void FeatureGroup::add(const std::shared_ptr<FeatureBase>& child) {
   children_.push_back(keep);
   {
     std::lock_guard lock(keep->mutex_);
-    keep->parent_ = std::static_pointer_cast<FeatureGroup>(shared_from_this());
+    keep->parent_ = std::static_pointer_cast<FeatureGroup>(self);
   }
   keep->_forgetDrawing();
 }

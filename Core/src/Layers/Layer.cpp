@@ -55,7 +55,8 @@ void Layer::setShow(bool show) {
 }
 
 bool Layer::isShowing() const {
-  for (std::shared_ptr<const Layer> layer = shared_from_this(); layer; layer = layer->getParent()) {
+  if (!isShow()) return false;
+  for (std::shared_ptr<const Layer> layer = getParent(); layer; layer = layer->getParent()) {
     if (!layer->isShow()) return false;
   }
   return true;
