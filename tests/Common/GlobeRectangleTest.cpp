@@ -103,11 +103,5 @@ INSTANTIATE_TEST_SUITE_P(
                       ContainsCase{"JustEast", -165, 0, false}, ContainsCase{"North", 180, 11, false}),
     [](const ::testing::TestParamInfo<ContainsCase>& info) { return info.param.name; });
 
-TEST(GlobeRectangle, TheWholeGlobeIsATurnWideAndAMeridianHasNoWidth) {
-  EXPECT_EQ(GlobeRectangle::MAX_VALUE.computeWidth(), Math::TWO_PI);
-  EXPECT_EQ(GlobeRectangle::MAX_VALUE.computeHeight(), Math::PI);
-  EXPECT_EQ(GlobeRectangle(0.5, -0.1, 0.5, 0.1).computeWidth(), 0.0);
-}
-
 }  // namespace
 }  // namespace qel

@@ -140,16 +140,5 @@ TEST(LayerScene, ALayerIsInTheSceneOfItsRootUntilItLeavesOrTheSceneGoes) {
   EXPECT_EQ(defaultSource->_getScene(), nullptr);
 }
 
-TEST(LayerRegion, TheExtentIsUnknownUntilSet) {
-  const std::shared_ptr<Layer> layer = Layer::create();
-  EXPECT_EQ(layer->getBoundingRegion(), nullptr);
-  const BoundingRegion region(GlobeRectangle::fromDegrees(1.0, 2.0, 3.0, 4.0), 0.0, 10.0);
-  layer->setBoundingRegion(region);
-  ASSERT_NE(layer->getBoundingRegion(), nullptr);
-  EXPECT_EQ(layer->getBoundingRegion()->getRectangle(), region.getRectangle());
-  layer->setBoundingRegion(std::nullopt);
-  EXPECT_EQ(layer->getBoundingRegion(), nullptr);
-}
-
 }  // namespace
 }  // namespace qel
