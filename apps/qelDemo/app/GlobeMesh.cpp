@@ -376,9 +376,12 @@ void GlobeMesh::update(const Camera& camera) {
     eyeHeightAboveTerrain = c->height - terrain_.heightAt(c->longitude, c->latitude);
     view.underground = eyeHeightAboveTerrain < 0.0;
   }
-  haze_->set(static_cast<float>(kGroundHaze * std::exp(-std::max(eyeHeightAboveTerrain, 0.0) / kHazeHeightScale)));
-  exaggeration_->set(static_cast<float>(shadeExaggeration(eyeHeightAboveTerrain)));
-  headlight_->set(static_cast<float>(1.0 - std::exp(-std::max(eyeHeightAboveTerrain, 0.0) / kHeadlightHeightScale)));
+  // Under the terrain there is no air between the eye and the ground it sees (the inside
+  // of the globe): no haze, and the head light shapes the surfaces as from space.
+  const double airHeight = std::max(eyeHeightAboveTerrain, 0.0);
+  haze_->set(view.underground ? 0.0f : static_cast<float>(kGroundHaze * std::exp(-airHeight / kHazeHeightScale)));
+  exaggeration_->set(static_cast<float>(shadeExaggeration(std::abs(eyeHeightAboveTerrain))));
+  headlight_->set(view.underground ? 1.0f : static_cast<float>(1.0 - std::exp(-airHeight / kHeadlightHeightScale)));
   const double globalSpacing = graticuleSpacingFor(std::abs(eyeHeightAboveTerrain));
   const double rMin = kEarth.getMinimumRadius();
   // Ground is seen up to the horizon, and mountains a little beyond it.
