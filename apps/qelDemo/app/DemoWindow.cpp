@@ -26,7 +26,7 @@ namespace {
 constexpr const char* kWindowTitle = "qelDemo - globe navigation";
 constexpr int kWindowX = 60;  // where the window opens on the screen (pixels)
 constexpr int kWindowY = 40;
-// Space behind the globe (the sky clears the window; this only shows if it cannot draw).
+// Space behind the globe: the sky draws over it wherever there is air.
 const osg::Vec4 kClearColor(0.0f, 0.0f, 0.0f, 1.0f);
 // Head light: ambient and diffuse parts (their sum lights ground seen face-on fully).
 const osg::Vec4 kAmbientLight(0.55f, 0.55f, 0.55f, 1.0f);
@@ -96,8 +96,6 @@ DemoWindow::DemoWindow(DemoHost& host, const WindowOptions& options)
   camera->setDrawBuffer(GL_BACK);
   camera->setReadBuffer(GL_BACK);
   camera->setClearColor(kClearColor);
-  // The sky's camera clears the colour and draws first.
-  camera->setClearMask(GL_DEPTH_BUFFER_BIT);
   // The host camera decides the frustum; the toolkit must not move the planes.
   camera->setComputeNearFarMode(osg::CullSettings::DO_NOT_COMPUTE_NEAR_FAR);
   // The light follows the eye, so the globe's lit side faces the viewer; much of it is

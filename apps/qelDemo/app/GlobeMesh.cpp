@@ -127,11 +127,13 @@ uniform float flatShade;
 uniform vec3 sun;  // east, north, up
 uniform vec2 shadeRange;
 uniform float headlight;
+uniform float haze;  // 0 from space .. about 0.85 at the ground
 varying vec2 uv;
 varying float shade;
 varying vec4 tint;
 varying float light;
-varying float distance;
+varying float hazing;
+const float HAZE_DISTANCE = 400000.0;
 void main() {
   vec4 eyePosition = gl_ModelViewMatrix * gl_Vertex;
   gl_Position = ftransform();
@@ -141,26 +143,23 @@ void main() {
   tint = gl_Color;
   vec3 n = normalize(gl_NormalMatrix * gl_Normal);
   light = mix(1.0, 0.55 + 0.5 * abs(dot(n, normalize(-eyePosition.xyz))), headlight);
-  distance = length(eyePosition.xyz);
+  hazing = haze * (1.0 - exp(-length(eyePosition.xyz) / HAZE_DISTANCE));
 }
 )";
 constexpr const char* kTerrainFragmentShader = R"(
 #version 120
 uniform sampler2D imagery;
 uniform float useImagery;
-uniform float haze;  // 0 from space .. about 0.85 at the ground
 varying vec2 uv;
 varying float shade;
 varying vec4 tint;
 varying float light;
-varying float distance;
-const float HAZE_DISTANCE = 400000.0;
+varying float hazing;
 const vec3 HAZE_COLOUR = vec3(0.68, 0.78, 0.92);
 void main() {
   vec3 base = useImagery > 0.5 ? texture2D(imagery, uv).rgb : vec3(1.0);
   vec3 colour = mix(base, tint.rgb, tint.a) * shade * light;
-  float h = haze * (1.0 - exp(-distance / HAZE_DISTANCE));
-  gl_FragColor = vec4(mix(colour, HAZE_COLOUR, h), 1.0);
+  gl_FragColor = vec4(mix(colour, HAZE_COLOUR, hazing), 1.0);
 }
 )";
 // The head light darkens ground seen at a slant, which rounds the globe seen from afar but
@@ -325,10 +324,10 @@ GlobeMesh::GlobeMesh(const Terrain& terrain, std::size_t maxTiles, const std::st
     osg::ref_ptr<osg::Texture2D> texture = new osg::Texture2D(image.get());
     texture->setWrap(osg::Texture::WRAP_S, osg::Texture::REPEAT);
     texture->setWrap(osg::Texture::WRAP_T, osg::Texture::CLAMP_TO_EDGE);
-    texture->setFilter(osg::Texture::MIN_FILTER, osg::Texture::LINEAR_MIPMAP_LINEAR);
+    // Bilinear within the nearest mipmap level: trilinear filtering costs software GL about
+    // half its frame time here for a difference hard to see at the image's resolution.
+    texture->setFilter(osg::Texture::MIN_FILTER, osg::Texture::LINEAR_MIPMAP_NEAREST);
     texture->setFilter(osg::Texture::MAG_FILTER, osg::Texture::LINEAR);
-    // Low oblique views look along the ground: keep the image sharp there.
-    texture->setMaxAnisotropy(8.0f);
     texture->setResizeNonPowerOfTwoHint(false);
     state->setTextureAttributeAndModes(0, texture.get());
     imageryBytes_ = image->getTotalSizeInBytes();

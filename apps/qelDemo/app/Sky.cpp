@@ -3,6 +3,7 @@
 #include <array>
 
 #include <glm/mat4x4.hpp>
+#include <osg/Depth>
 #include <osg/Program>
 #include <osg/Shader>
 
@@ -15,6 +16,9 @@ namespace {
 // The Earth's mean radius (metres): the sky is worked out in units of it, so single
 // precision keeps a fraction of a metre near the ground.
 constexpr double kEarthRadius = 6371000.0;
+// Render bin of the sky: after the opaque scene (bin 0), before the see-through lines and
+// the heads-up display.
+constexpr int kSkyBin = 5;
 
 // The shader's atmosphere: density exp(−altitude / H) up to kTopScaleHeights · H.
 // H is about four times the real air's 8 km so that the rim reads from 20 000 km, where a
@@ -24,7 +28,8 @@ constexpr const char* kVertexShader = R"(
 varying vec3 ray;
 void main() {
   ray = gl_MultiTexCoord0.xyz;
-  gl_Position = gl_Vertex;
+  // On the far plane: drawn after the globe, the sky only fills what the globe left empty.
+  gl_Position = vec4(gl_Vertex.xy, 1.0, 1.0);
 }
 )";
 
@@ -34,7 +39,7 @@ uniform vec3 eye;          // in Earth radii, from the centre
 varying vec3 ray;
 const float H = 30000.0 / 6371000.0;        // scale height (Earth radii)
 const float TOP = 1.0 + 7.0 * H;            // where the air is too thin to show
-const int STEPS = 12;
+const int STEPS = 8;
 const vec3 ZENITH = vec3(0.16, 0.36, 0.78);  // the deep blue overhead
 const vec3 HORIZON = vec3(0.72, 0.84, 0.98); // the pale band along the horizon
 void main() {
@@ -67,19 +72,10 @@ void main() {
 }  // namespace
 
 Sky::Sky()
-    : camera_(new osg::Camera),
+    : node_(new osg::Geode),
       rays_(new osg::Vec3Array(4)),
       quad_(new osg::Geometry),
       eye_(new osg::Uniform("eye", osg::Vec3())) {
-  camera_->setReferenceFrame(osg::Transform::ABSOLUTE_RF);
-  // Before the globe, whose camera then clears only the depth.
-  camera_->setRenderOrder(osg::Camera::PRE_RENDER);
-  camera_->setClearMask(GL_COLOR_BUFFER_BIT);
-  camera_->setClearColor(osg::Vec4(0.0f, 0.0f, 0.0f, 1.0f));
-  camera_->setAllowEventFocus(false);
-  camera_->setViewMatrix(osg::Matrix::identity());
-  camera_->setProjectionMatrix(osg::Matrix::identity());
-
   osg::ref_ptr<osg::Vec3Array> corners = new osg::Vec3Array;
   for (const auto& [x, y] : std::array<std::pair<float, float>, 4>{{{-1, -1}, {1, -1}, {1, 1}, {-1, 1}}}) {
     corners->push_back(osg::Vec3(x, y, 0.0f));
@@ -98,9 +94,13 @@ Sky::Sky()
   osg::StateSet* state = quad_->getOrCreateStateSet();
   state->setAttributeAndModes(program.get());
   state->addUniform(eye_.get());
-  state->setMode(GL_DEPTH_TEST, osg::StateAttribute::OFF);
+  // After the opaque globe and boxes, where the depth buffer still holds the far plane:
+  // pixels the globe covers are never shaded (the sky's work is the empty part only).
+  state->setRenderBinDetails(kSkyBin, "RenderBin");
+  state->setAttributeAndModes(new osg::Depth(osg::Depth::LEQUAL, 0.0, 1.0, false));
   state->setMode(GL_LIGHTING, osg::StateAttribute::OFF);
-  camera_->addChild(quad_.get());
+  node_->setCullingActive(false);
+  node_->addDrawable(quad_.get());
 }
 
 void Sky::update(const Camera& camera) {
