@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -39,6 +40,8 @@ struct Place {
   double latDeg;
   bool land;
 };
+
+void PrintTo(const Place& p, std::ostream* out) { *out << p.name; }
 
 class TerrainLandSeaTest : public ::testing::TestWithParam<Place> {};
 
@@ -75,6 +78,8 @@ struct Cape {
   double dLon;  // walk direction from the sea toward the land (one of them is 0)
   double dLat;
 };
+
+void PrintTo(const Cape& c, std::ostream* out) { *out << c.name; }
 
 class TerrainCoastTest : public ::testing::TestWithParam<Cape> {};
 
@@ -140,6 +145,8 @@ struct BadFile {
   std::string name;
   std::vector<std::uint8_t> bytes;
 };
+
+void PrintTo(const BadFile& f, std::ostream* out) { *out << f.name; }
 
 class LandMaskBadFileTest : public ::testing::TestWithParam<BadFile> {};
 
