@@ -249,7 +249,7 @@ double coastRamp(double field) noexcept {
 
 // The relief of the real continents. Its derivatives are not bounded usefully (the mask's
 // cells are a few kilometres and narrow further toward the poles), so ray picks step it
-// by the clearance; its slopes stay far under the 60° those steps allow.
+// by the clearance; its slopes stay under the 60° those steps allow.
 class MaskedTerrain final : public Terrain {
  public:
   explicit MaskedTerrain(LandMask mask) : mask_(std::move(mask)) {

@@ -223,7 +223,8 @@ void Hud::updateScaleBar(double metresPerPixel) {
 
 bool Hud::isOnCompass(float x, float y) const noexcept {
   const float cx = static_cast<float>(width_) - kCompassInset - kCompassRadius;
-  const float cy = kCompassInset + kCompassRadius + characterSize_ + kMargin;  // from the top-left origin's bottom
+  // The centre's height above the window's bottom edge (layout() puts it there).
+  const float cy = kCompassInset + kCompassRadius + characterSize_ + kMargin;
   const float dx = x - cx;
   const float dy = (static_cast<float>(height_) - y) - cy;
   return dx * dx + dy * dy <= kCompassRadius * kCompassRadius;
