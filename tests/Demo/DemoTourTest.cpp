@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
@@ -17,6 +18,8 @@
 #include <osgDB/ReadFile>
 
 #include "Common/Clock.h"
+#include "Common/Ellipsoid.h"
+#include "Common/IntersectionTests.h"
 #include "DemoHost.h"
 #include "Renderer/Camera.h"
 #include "Scene/SceneImpl.h"
@@ -87,6 +90,58 @@ double channelVariance(const osg::Image& image) {
   return sum2 / double(n) - (sum / double(n)) * (sum / double(n));
 }
 
+// The first screenshot shows the whole Earth from space: pixels whose view ray meets the
+// globe well inside its rim are mostly colours of the Earth (blue sea, green or brown land,
+// white ice and cloud), pixels whose ray passes well outside it (beyond the atmosphere's
+// glow) mostly black space. The read-outs cover a few per cent of the window.
+constexpr double kDiscInside = 0.9;   // ellipsoid scale a ray must meet to count as inside
+constexpr double kDiscOutside = 1.1;  // ...and must miss to count as outside
+constexpr double kMinEarthShare = 0.85;
+constexpr double kMinBlackShare = 0.9;
+constexpr int kBlackLevel = 24;  // every channel under this (0..255) is black
+constexpr int kDarkLevel = 40;   // an Earth pixel is brighter than this somewhere
+
+bool isEarthColour(int r, int g, int b) {
+  if (std::max({r, g, b}) < kDarkLevel) return false;
+  const bool sea = b >= r && b >= g - 10;
+  const bool land = g >= b && r >= b - 10;  // greens, browns, tans
+  const bool ice = std::min({r, g, b}) > 150;
+  return sea || land || ice;
+}
+
+void expectEarthInSpace(const osg::Image& image, const std::vector<std::string>& pose) {
+  qel::SceneImpl scene;
+  scene.setWindowSize(kWidth, kHeight);
+  qel::Camera& camera = scene.getCamera();
+  camera.setPosition({std::stod(pose[0]), std::stod(pose[1]), std::stod(pose[2])});
+  camera.setOrientation({std::stod(pose[3]), std::stod(pose[4]), std::stod(pose[5]), std::stod(pose[6])});
+  const auto scaled = [](double k) {
+    const auto& r = qel::Ellipsoid::WGS84.getRadii();
+    return qel::Ellipsoid(r.x * k, r.y * k, r.z * k);
+  };
+  const qel::Ellipsoid inner = scaled(kDiscInside);
+  const qel::Ellipsoid outer = scaled(kDiscOutside);
+  std::size_t inside = 0, earth = 0, outside = 0, black = 0;
+  for (int row = 0; row < kHeight; ++row) {
+    for (int column = 0; column < kWidth; ++column) {
+      const qel::Ray ray = camera.getPickRay({column + 0.5f, row + 0.5f});
+      // Image rows run bottom to top.
+      const unsigned char* px = image.data(column, kHeight - 1 - row);
+      if (qel::IntersectionTests::intersects(ray, inner)) {
+        ++inside;
+        earth += isEarthColour(px[0], px[1], px[2]);
+      } else if (!qel::IntersectionTests::intersects(ray, outer)) {
+        ++outside;
+        black += std::max({px[0], px[1], px[2]}) < kBlackLevel;
+      }
+    }
+  }
+  ASSERT_GT(inside, std::size_t(kWidth * kHeight / 10)) << "the globe does not fill the first view";
+  ASSERT_GT(outside, std::size_t(kWidth * kHeight / 10)) << "the first view shows little space";
+  EXPECT_GE(double(earth) / inside, kMinEarthShare);
+  EXPECT_GE(double(black) / outside, kMinBlackShare);
+}
+
 double meanDifference(const osg::Image& a, const osg::Image& b) {
   const std::size_t n = std::min(a.getTotalSizeInBytes(), b.getTotalSizeInBytes());
   double sum = 0.0;
@@ -130,6 +185,10 @@ TEST(DemoTour, PlaysToTheEndAndDrawsExactlyTheHostsCamera) {
     const std::vector<std::string> pose(poses[frame - 1].begin() + 2, poses[frame - 1].begin() + 9);
     if (previous && pose != previousPose) {
       EXPECT_GT(meanDifference(*previous, *image), kMinMeanDifference);
+    }
+    if (&mark == &marks.front()) {
+      SCOPED_TRACE("the first view: the Earth in space");
+      expectEarthInSpace(*image, pose);
     }
     previous = image;
     previousPose = pose;

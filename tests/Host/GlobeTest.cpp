@@ -28,13 +28,14 @@ constexpr double kSampleStep = 5.0;
 // How far the reference looks for a crossing when the pick found none.
 constexpr double kMissRange = 3.0e5;
 
-// The highest summit of the procedural terrain, an open-ocean spot and a coast that the
-// antimeridian crosses (degrees).
-constexpr double kSummitLon = -153.5;
-constexpr double kSummitLat = 65.5;
+// The highest summit of the default terrain (about 4 000 m, east of Lake Ilmen), an
+// open-ocean spot (the Southern Ocean) and a coast that the antimeridian crosses (the
+// Gulf of Anadyr's, in Chukotka) (degrees).
+constexpr double kSummitLon = 33.97;
+constexpr double kSummitLat = 59.16;
 constexpr double kOceanLon = 0.0;
 constexpr double kOceanLat = -60.0;
-constexpr double kAntimeridianLat = -45.0;
+constexpr double kAntimeridianLat = 65.05;
 
 struct View {
   std::string name;

@@ -39,9 +39,13 @@ class Terrain {
   virtual double maximumGradient() const noexcept;
   virtual double maximumSecondDerivative() const noexcept;
 
-  /// The default relief: a smooth function of the surface normal with up to about 4.5 km
-  /// of mountains and valleys on the continents and flat sea areas at height 0 over
-  /// about 40 % of the globe.
+  /// The default relief: up to about 4 km of procedural mountains and valleys on the real
+  /// continents, the sea flat at height 0. Land and sea come from the land mask in
+  /// Resource/Terrain/land-mask.bin beside qelCommon (0.05° cells); the shore climbs from
+  /// 0 on the coastline to a coastal plain of 150 m within a cell or two, and the
+  /// mountains rise only some tens of kilometres inland. Without the mask file (logged
+  /// once at the info level) the continents are a smooth function of the surface normal
+  /// covering about 60 % of the globe. One shared, immutable instance.
   static std::shared_ptr<Terrain> createProcedural();
   /// A constant height everywhere. A non-finite height counts as 0.
   static std::shared_ptr<Terrain> createFlat(double height);

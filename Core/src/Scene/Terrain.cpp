@@ -1,5 +1,17 @@
 // Terrains of the host globe.
 //
+// The default terrain puts a procedural relief on the real continents: a land mask made
+// from public-domain coastlines (LandMask, Resource/Terrain/land-mask.bin next to
+// qelCommon) says where land is, and the relief rises from a low coastal plain at the
+// shore to full height some tens of kilometres inland:
+//
+//   height H(n) = s(f) · (kLowlandHeight + r(F) · R(n)),  s, r = smoothstep((x − ½) / ½)
+//
+// with f the mask's smooth land field (½ on the coastline, 1 a cell inland), F the same
+// over blocks of cells and R the relief terms below. Where f ≤ ½ the height is exactly 0:
+// the sea is flat, and the picture, the relief and the picks share one coastline. Without
+// the mask file the continents come from the wave field below instead.
+//
 // The procedural relief is a function of the unit surface normal n, built from plane
 // waves sin(k·n + φ) of the 3D direction. Such waves are smooth everywhere on the sphere
 // (no seam at the antimeridian, nothing special at the poles) and give the analytic
@@ -20,9 +32,14 @@
 #include <array>
 #include <cmath>
 #include <limits>
+#include <optional>
+#include <string>
 #include <utility>
 
+#include "Common/Log.h"
 #include "Common/Math.h"
+#include "Common/ModulePath.h"
+#include "Scene/LandMask.h"
 
 namespace qel {
 namespace {
@@ -218,6 +235,66 @@ class ProceduralTerrain final : public Terrain {
   double maxSecondDerivative_ = kInfinity;
 };
 
+// Where the mask lives: travels with qelCommon like the other resources.
+constexpr const char* kLandMaskFile = "Resource/Terrain/land-mask.bin";
+// The mask's land field is ½ on the coastline; the shore rises over the next half.
+constexpr double kCoastField = 0.5;
+
+double coastRamp(double field) noexcept {
+  const double x = (field - kCoastField) / (1.0 - kCoastField);
+  if (x <= 0.0) return 0.0;
+  if (x >= 1.0) return 1.0;
+  return x * x * (3.0 - 2.0 * x);
+}
+
+// The relief of the real continents. Its derivatives are not bounded usefully (the mask's
+// cells are a few kilometres and narrow further toward the poles), so ray picks step it
+// by the clearance; its slopes stay under the 60° those steps allow.
+class MaskedTerrain final : public Terrain {
+ public:
+  explicit MaskedTerrain(LandMask mask) : mask_(std::move(mask)) {
+    for (std::size_t i = 0; i < kReliefTerms.size(); ++i) {
+      reliefKA_[i] = kReliefTerms[i].directionA.normalized() * kReliefTerms[i].magnitudeA;
+      reliefKB_[i] = kReliefTerms[i].directionB.normalized() * kReliefTerms[i].magnitudeB;
+    }
+  }
+
+  double heightAt(double longitude, double latitude) const noexcept override {
+    const double cosLat = std::cos(latitude);
+    return height({cosLat * std::cos(longitude), cosLat * std::sin(longitude), std::sin(latitude)}, longitude,
+                  latitude);
+  }
+  double heightAtNormal(const Vector3<double>& n) const noexcept override {
+    const double horizontal = std::hypot(n.x, n.y);
+    const double longitude = horizontal > 0.0 ? std::atan2(n.y, n.x) : 0.0;
+    return height(n, longitude, std::atan2(n.z, horizontal));
+  }
+  double minimumHeight() const noexcept override { return 0.0; }
+  double maximumHeight() const noexcept override { return kLowlandHeight + kReliefSum; }
+
+ private:
+  double height(const Vector3<double>& n, double longitude, double latitude) const noexcept {
+    const double shore = coastRamp(mask_.landFraction(longitude, latitude));
+    if (shore <= 0.0) return 0.0;
+    const double inland = coastRamp(mask_.interiorFraction(longitude, latitude));
+    double h = kLowlandHeight;
+    if (inland > 0.0) {
+      double relief = 0.0;
+      for (std::size_t i = 0; i < kReliefTerms.size(); ++i) {
+        const double u = 0.5 + 0.5 * std::sin(reliefKA_[i].dot(n) + kReliefTerms[i].phaseA);
+        const double v = 0.5 + 0.5 * std::sin(reliefKB_[i].dot(n) + kReliefTerms[i].phaseB);
+        relief += kReliefTerms[i].amplitude * u * v;
+      }
+      h += inland * relief;
+    }
+    return shore * h;
+  }
+
+  LandMask mask_;
+  std::array<Vector3<double>, kReliefTerms.size()> reliefKA_{};
+  std::array<Vector3<double>, kReliefTerms.size()> reliefKB_{};
+};
+
 class FlatTerrain final : public Terrain {
  public:
   explicit FlatTerrain(double height) : height_(height) {}
@@ -282,8 +359,14 @@ double Terrain::maximumGradient() const noexcept { return kInfinity; }
 double Terrain::maximumSecondDerivative() const noexcept { return kInfinity; }
 
 std::shared_ptr<Terrain> Terrain::createProcedural() {
-  // The terrain is immutable and its set-up computes bounds: one instance serves all.
-  static const std::shared_ptr<Terrain> instance = std::make_shared<ProceduralTerrain>();
+  // The terrain is immutable and its set-up reads a file: one instance serves all.
+  static const std::shared_ptr<Terrain> instance = []() -> std::shared_ptr<Terrain> {
+    const std::string path = normalizePath(getModulePath("qelCommon") + "/" + kLandMaskFile);
+    if (std::optional<LandMask> mask = LandMask::load(path)) return std::make_shared<MaskedTerrain>(std::move(*mask));
+    Log::getInstance().log(SourceLocation{"Core/src/Scene/Terrain.cpp", __LINE__, "qel::Terrain::createProcedural"},
+                           Log::kInfo, "no land mask at " + path + ": the continents are procedural");
+    return std::make_shared<ProceduralTerrain>();
+  }();
   return instance;
 }
 

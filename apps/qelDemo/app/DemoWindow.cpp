@@ -26,8 +26,8 @@ namespace {
 constexpr const char* kWindowTitle = "qelDemo - globe navigation";
 constexpr int kWindowX = 60;  // where the window opens on the screen (pixels)
 constexpr int kWindowY = 40;
-// Deep space behind the globe.
-const osg::Vec4 kClearColor(0.015f, 0.02f, 0.05f, 1.0f);
+// Space behind the globe: the sky draws over it wherever there is air.
+const osg::Vec4 kClearColor(0.0f, 0.0f, 0.0f, 1.0f);
 // Head light: ambient and diffuse parts (their sum lights ground seen face-on fully).
 const osg::Vec4 kAmbientLight(0.55f, 0.55f, 0.55f, 1.0f);
 const osg::Vec4 kDiffuseLight(0.5f, 0.5f, 0.5f, 1.0f);
@@ -68,10 +68,12 @@ DemoWindow::DemoWindow(DemoHost& host, const WindowOptions& options)
     : host_(host),
       options_(options),
       viewer_(new osgViewer::Viewer),
-      mesh_(host.viewer->getScene().getGlobe().getTerrain(), options.maxTiles),
+      mesh_(host.viewer->getScene().getGlobe().getTerrain(), options.maxTiles, options.imageryFile),
       hud_(options.width, options.height),
       capture_(new ScreenCapture),
-      input_(new InputBridge(*host.viewer, [this](int w, int h) { onResize(w, h); })) {
+      input_(new InputBridge(
+          *host.viewer, [this](int w, int h) { onResize(w, h); },
+          [this](float x, float y) { return hud_.isOnCompass(x, y); })) {
   osg::ref_ptr<osg::GraphicsContext::Traits> traits = new osg::GraphicsContext::Traits;
   traits->readDISPLAY();
   traits->setUndefinedScreenDetailsToDefaultScreen();
@@ -108,6 +110,7 @@ DemoWindow::DemoWindow(DemoHost& host, const WindowOptions& options)
   camera->setFinalDrawCallback(capture_.get());
 
   osg::ref_ptr<osg::Group> root = new osg::Group;
+  root->addChild(sky_.getNode());
   root->addChild(mesh_.getNode());
   root->addChild(boxes_.getNode());
   root->addChild(hud_.getNode());
@@ -158,6 +161,7 @@ void DemoWindow::render() {
 
   SceneImpl& scene = host_.viewer->getScene();
   mesh_.update(scene.getCamera());
+  sky_.update(scene.getCamera());
   boxes_.update(scene.getPrimitives());
   updateCursor();
   updateHud();
@@ -228,13 +232,31 @@ void DemoWindow::updateHud() {
   HudInfo info;
   const Vector3<double> eye = camera.getPosition();
   if (const auto c = Ellipsoid::WGS84.cartesianToCartographic(eye)) info.eye = *c;
-  const Cartographic& mouse = globe.getMouseCartographic();
-  // The library has seen no globe point under the pointer until all three are set.
-  if (!(mouse == Cartographic{})) info.pointer = mouse;
+  // The terrain under the pointer, by the host's own globe pick (what the library's picks
+  // see too); its height is the terrain's.
+  float px = 0.0f, py = 0.0f;
+  if (input_->getPointer(px, py)) {
+    if (const auto hit = scene.getGlobe().pick(camera.getPickRay({px, py}), scene)) {
+      if (auto c = Ellipsoid::WGS84.cartesianToCartographic(*hit)) {
+        c->height = scene.getGlobe().getTerrain().heightAt(c->longitude, c->latitude);
+        info.pointer = *c;
+      }
+    }
+  } else if (const Cartographic& mouse = globe.getMouseCartographic(); !(mouse == Cartographic{})) {
+    // A scripted session has no window pointer: show the point the library last found
+    // under the script's pointer, at the terrain's height.
+    Cartographic c = mouse;
+    c.height = scene.getGlobe().getTerrain().heightAt(c.longitude, c.latitude);
+    info.pointer = c;
+  }
   const HeadingPitchRoll hpr = Transforms::viewQuaternionToViewHeadingPitchRoll(eye, camera.getOrientation());
   info.headingDeg = Math::toDegrees(hpr.heading);
   info.pitchDeg = Math::toDegrees(hpr.pitch);
   info.range = (globe.getNavCenter() - eye).length();
+  // Ground size of a pixel at the navigation centre (where the view is pointed).
+  const double fovY = camera.getFrustum().getFovy();
+  const Viewport& viewport = camera.getViewport();
+  if (viewport.height() > 0) info.metresPerPixel = info.range * 2.0 * std::tan(0.5 * fovY) / viewport.height();
   info.heightAboveTerrain = globe.getHeightAboveTerrain();
   info.fps = fps_;
   info.cursor = host_.viewer->getSceneCursor();

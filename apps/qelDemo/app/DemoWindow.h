@@ -14,11 +14,13 @@
 #include "Hud.h"
 #include "InputBridge.h"
 #include "ScreenCapture.h"
+#include "Sky.h"
 #include "Viewer/CursorAction.h"
 
 namespace qel::demo {
 
 struct DemoHost;
+class SessionRecorder;
 
 struct WindowOptions {
   int width = 1280;
@@ -28,6 +30,8 @@ struct WindowOptions {
   /// Feed the window's mouse and keys to the host (off while a script plays).
   bool forwardInput = true;
   bool showHelp = true;
+  /// The equirectangular Earth image draped on the globe (Debian's xplanet-images).
+  std::string imageryFile = "/usr/share/xplanet/images/earth.jpg";
 };
 
 /// The demo's window: an OpenSceneGraph viewer with no camera manipulator of its own,
@@ -52,6 +56,9 @@ class DemoWindow {
   void capture(const std::filesystem::path& file);
 
   void toggleHelp();
+  /// Window input goes through the recorder while one is set (null: straight to the host).
+  void setRecorder(SessionRecorder* recorder) { input_->setRecorder(recorder); }
+  const GlobeMesh& getMesh() const noexcept { return mesh_; }
   void setStatus(std::string status) { status_ = std::move(status); }
 
  private:
@@ -65,6 +72,7 @@ class DemoWindow {
   osg::ref_ptr<osgViewer::Viewer> viewer_;
   osg::ref_ptr<osg::GraphicsContext> context_;
   GlobeMesh mesh_;
+  Sky sky_;
   BoxLayer boxes_;
   Hud hud_;
   osg::ref_ptr<ScreenCapture> capture_;

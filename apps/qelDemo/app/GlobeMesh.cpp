@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <iostream>
 #include <queue>
 
 #include <glm/mat4x4.hpp>
@@ -10,9 +11,13 @@
 #include <osg/Geode>
 #include <osg/Geometry>
 #include <osg/LineWidth>
-#include <osg/Material>
 #include <osg/MatrixTransform>
+#include <osg/BlendFunc>
 #include <osg/PolygonOffset>
+#include <osg/Program>
+#include <osg/Shader>
+#include <osg/Texture2D>
+#include <osgDB/ReadFile>
 
 #include "Common/Cartographic.h"
 #include "Common/Ellipsoid.h"
@@ -63,13 +68,19 @@ constexpr double kBoundSlack = 1.05;
 // The sun for hill shading, in the local east-north-up frame: from the north-west,
 // about 40° high (the convention of shaded relief maps, so slopes read as lit and shaded).
 const osg::Vec3d kSunEnu = osg::Vec3d(-0.5, 0.6, 0.62) / osg::Vec3d(-0.5, 0.6, 0.62).length();
-// Slopes are steepened this much for the hill shade only (the geometry is true): the
-// relief's gentle slopes (a few percent over tens of kilometres) would otherwise hardly
-// show in the shading.
-constexpr double kShadeExaggeration = 4.0;
+// Slopes are steepened for the hill shade only (the geometry is true): by
+// kMinShadeExaggeration with the eye up to kShadeReferenceHeight above the terrain, then
+// growing as the square root of the height, up to the maximum. So a range reads from
+// 1 000 km as well as from 10 km.
+constexpr double kMinShadeExaggeration = 8.0;
+constexpr double kMaxShadeExaggeration = 40.0;
+constexpr double kShadeReferenceHeight = 10000.0;  // metres
 // Lower and upper bound of the hill shade factor (1 = flat ground).
-constexpr double kMinShade = 0.35;
-constexpr double kMaxShade = 1.25;
+constexpr double kMinShade = 0.30;
+constexpr double kMaxShade = 1.30;
+// Over the imagery the shade darkens and lightens the picture: flat ground keeps this
+// much of the image's brightness, so lit slopes can still brighten it.
+constexpr double kImageryFlatShade = 0.80;
 
 // Palette by height (metres) for land; sea is its own colour.
 const osg::Vec4 kSea(0.08f, 0.24f, 0.52f, 1.0f);
@@ -89,9 +100,78 @@ constexpr double kSnowHeight = 4150.0;
 constexpr double kCliffSlopeStart = 0.08;
 constexpr double kCliffSlopeFull = 0.30;
 
-const osg::Vec4 kMajorLine(0.92f, 0.92f, 0.86f, 1.0f);
-const osg::Vec4 kMinorLine(0.62f, 0.70f, 0.80f, 1.0f);
-const osg::Vec4 kZeroLine(1.0f, 0.82f, 0.30f, 1.0f);
+// Graticule lines are see-through, so they guide the eye without hiding the Earth.
+const osg::Vec4 kMajorLine(0.92f, 0.92f, 0.86f, 0.45f);
+const osg::Vec4 kMinorLine(0.70f, 0.78f, 0.88f, 0.30f);
+const osg::Vec4 kZeroLine(1.0f, 0.82f, 0.30f, 0.65f);
+
+// Over the imagery, the height palette tints only the high ground: highlands a little,
+// rock and snow most (the image, some 20 km a pixel, shows no single mountain).
+constexpr double kTintStartHeight = 300.0;
+constexpr double kHighlandTint = 0.55;
+constexpr double kSummitTint = 0.90;
+
+// The terrain's shader: the image (or white) mixed with the tint by the vertex colour's
+// alpha, times the hill shade and a head light (ambient plus diffuse), then hazed toward
+// the horizon colour with distance when the eye is in the air. Distances in metres.
+//
+// The hill shade is worked out here rather than baked into the tiles, from each vertex's
+// slope (east and north rise per metre, texture unit 1) steepened by one factor for the
+// whole view: a tile's slopes are differences over its cells, which flatten the relief
+// the more the larger the cells, so the factor grows with the eye's height. One factor per
+// frame keeps neighbouring tiles of different levels alike (no hard level edges).
+constexpr const char* kTerrainVertexShader = R"(
+#version 120
+uniform float exaggeration;
+uniform float flatShade;
+uniform vec3 sun;  // east, north, up
+uniform vec2 shadeRange;
+uniform float headlight;
+uniform float haze;  // 0 from space .. about 0.85 at the ground
+varying vec2 uv;
+varying float shade;
+varying vec4 tint;
+varying float light;
+varying float hazing;
+const float HAZE_DISTANCE = 400000.0;
+void main() {
+  vec4 eyePosition = gl_ModelViewMatrix * gl_Vertex;
+  gl_Position = ftransform();
+  uv = gl_MultiTexCoord0.xy;
+  vec3 up = normalize(vec3(-exaggeration * gl_MultiTexCoord1.xy, 1.0));
+  shade = flatShade * clamp(dot(up, sun) / sun.z, shadeRange.x, shadeRange.y);
+  tint = gl_Color;
+  vec3 n = normalize(gl_NormalMatrix * gl_Normal);
+  light = mix(1.0, 0.55 + 0.5 * abs(dot(n, normalize(-eyePosition.xyz))), headlight);
+  hazing = haze * (1.0 - exp(-length(eyePosition.xyz) / HAZE_DISTANCE));
+}
+)";
+constexpr const char* kTerrainFragmentShader = R"(
+#version 120
+uniform sampler2D imagery;
+uniform float useImagery;
+varying vec2 uv;
+varying float shade;
+varying vec4 tint;
+varying float light;
+varying float hazing;
+const vec3 HAZE_COLOUR = vec3(0.68, 0.78, 0.92);
+void main() {
+  vec3 base = useImagery > 0.5 ? texture2D(imagery, uv).rgb : vec3(1.0);
+  vec3 colour = mix(base, tint.rgb, tint.a) * shade * light;
+  gl_FragColor = vec4(mix(colour, HAZE_COLOUR, hazing), 1.0);
+}
+)";
+// The head light darkens ground seen at a slant, which rounds the globe seen from afar but
+// would only dim a low oblique view: it fades in with the eye's height over this scale.
+constexpr double kHeadlightHeightScale = 300000.0;
+// The sea's tint over the imagery: the mask's water, so that the coastline of the picture
+// is the relief's (the image alone, some 20 km a pixel, blurs it).
+const osg::Vec4 kSeaTint(0.05f, 0.17f, 0.40f, 0.6f);
+// Haze fades with the eye's height above the terrain over this scale (metres): strong
+// near the ground, gone from orbit.
+constexpr double kHazeHeightScale = 30000.0;
+constexpr double kGroundHaze = 0.85;
 
 double smoothstep(double a, double b, double x) {
   const double t = std::clamp((x - a) / (b - a), 0.0, 1.0);
@@ -118,6 +198,17 @@ osg::Vec4 landColor(double h, double slope) {
 }
 
 osg::Vec3d toOsg(const Vector3<double>& v) { return {v.x, v.y, v.z}; }
+
+// Texture coordinates of the equirectangular image: longitude −180°..180° left to right,
+// latitude −90°..90° bottom to top.
+osg::Vec2 imageryCoordinates(double lonDeg, double latDeg) {
+  return {static_cast<float>((lonDeg + 180.0) / 360.0), static_cast<float>((latDeg + 90.0) / 180.0)};
+}
+
+double shadeExaggeration(double eyeHeight) {
+  return std::clamp(kMinShadeExaggeration * std::sqrt(std::max(eyeHeight, 0.0) / kShadeReferenceHeight),
+                    kMinShadeExaggeration, kMaxShadeExaggeration);
+}
 
 struct TileInfo {
   int level = 0;
@@ -226,18 +317,44 @@ bool isMultiple(double value, double step) {
 
 }  // namespace
 
-GlobeMesh::GlobeMesh(const Terrain& terrain, std::size_t maxTiles)
+GlobeMesh::GlobeMesh(const Terrain& terrain, std::size_t maxTiles, const std::string& imageryFile)
     : terrain_(terrain), maxTiles_(std::max<std::size_t>(maxTiles, kRootColumns * kRootRows)), root_(new osg::Group) {
   osg::StateSet* state = root_->getOrCreateStateSet();
+  if (osg::ref_ptr<osg::Image> image = imageryFile.empty() ? nullptr : osgDB::readRefImageFile(imageryFile)) {
+    osg::ref_ptr<osg::Texture2D> texture = new osg::Texture2D(image.get());
+    texture->setWrap(osg::Texture::WRAP_S, osg::Texture::REPEAT);
+    texture->setWrap(osg::Texture::WRAP_T, osg::Texture::CLAMP_TO_EDGE);
+    // Bilinear within the nearest mipmap level: trilinear filtering costs software GL about
+    // half its frame time here for a difference hard to see at the image's resolution.
+    texture->setFilter(osg::Texture::MIN_FILTER, osg::Texture::LINEAR_MIPMAP_NEAREST);
+    texture->setFilter(osg::Texture::MAG_FILTER, osg::Texture::LINEAR);
+    texture->setResizeNonPowerOfTwoHint(false);
+    state->setTextureAttributeAndModes(0, texture.get());
+    imageryBytes_ = image->getTotalSizeInBytes();
+    imagery_ = true;
+  } else {
+    std::cerr << "qelDemo: no Earth image at " << (imageryFile.empty() ? "(none given)" : imageryFile)
+              << " (Debian package xplanet-images); the globe is coloured by height instead\n";
+  }
+  osg::ref_ptr<osg::Program> program = new osg::Program;
+  program->addShader(new osg::Shader(osg::Shader::VERTEX, kTerrainVertexShader));
+  program->addShader(new osg::Shader(osg::Shader::FRAGMENT, kTerrainFragmentShader));
+  state->setAttributeAndModes(program.get());
+  state->addUniform(new osg::Uniform("imagery", 0));
+  state->addUniform(new osg::Uniform("useImagery", imagery_ ? 1.0f : 0.0f));
+  haze_ = new osg::Uniform("haze", 0.0f);
+  state->addUniform(haze_.get());
+  exaggeration_ = new osg::Uniform("exaggeration", static_cast<float>(kMinShadeExaggeration));
+  headlight_ = new osg::Uniform("headlight", 1.0f);
+  state->addUniform(headlight_.get());
+  state->addUniform(exaggeration_.get());
+  state->addUniform(new osg::Uniform("flatShade", static_cast<float>(imagery_ ? kImageryFlatShade : 1.0)));
+  state->addUniform(new osg::Uniform("sun", osg::Vec3(kSunEnu)));
+  state->addUniform(new osg::Uniform("shadeRange", osg::Vec2(kMinShade, kMaxShade)));
   // Both faces: from under the terrain (underground navigation) its underside shows.
   state->setMode(GL_CULL_FACE, osg::StateAttribute::OFF);
-  state->setMode(GL_LIGHTING, osg::StateAttribute::ON);
-  osg::ref_ptr<osg::Material> material = new osg::Material;
-  material->setColorMode(osg::Material::AMBIENT_AND_DIFFUSE);
-  state->setAttributeAndModes(material.get());
   // The terrain is pushed back a little in depth so lines drawn on it win the depth test.
   state->setAttributeAndModes(new osg::PolygonOffset(1.0f, 2.0f));
-  state->setMode(GL_NORMALIZE, osg::StateAttribute::ON);
 }
 
 std::uint64_t GlobeMesh::keyOf(const TileId& id, int spacing) noexcept {
@@ -258,6 +375,12 @@ void GlobeMesh::update(const Camera& camera) {
     eyeHeightAboveTerrain = c->height - terrain_.heightAt(c->longitude, c->latitude);
     view.underground = eyeHeightAboveTerrain < 0.0;
   }
+  // Under the terrain there is no air between the eye and the ground it sees (the inside
+  // of the globe): no haze, and the head light shapes the surfaces as from space.
+  const double airHeight = std::max(eyeHeightAboveTerrain, 0.0);
+  haze_->set(view.underground ? 0.0f : static_cast<float>(kGroundHaze * std::exp(-airHeight / kHazeHeightScale)));
+  exaggeration_->set(static_cast<float>(shadeExaggeration(std::abs(eyeHeightAboveTerrain))));
+  headlight_->set(view.underground ? 1.0f : static_cast<float>(1.0 - std::exp(-airHeight / kHeadlightHeightScale)));
   const double globalSpacing = graticuleSpacingFor(std::abs(eyeHeightAboveTerrain));
   const double rMin = kEarth.getMinimumRadius();
   // Ground is seen up to the horizon, and mountains a little beyond it.
@@ -367,6 +490,9 @@ osg::ref_ptr<osg::Node> GlobeMesh::buildTile(const TileId& id, double spacingDeg
   osg::ref_ptr<osg::Vec4Array> colors = new osg::Vec4Array;
   const double radius = kEarth.getMaximumRadius();
   const double northMeters = step * kDeg * radius;
+  // The image's coordinates, and the slope for the hill shade (rise per metre east, north).
+  osg::ref_ptr<osg::Vec2Array> texCoords = new osg::Vec2Array;
+  osg::ref_ptr<osg::Vec2Array> slopes = new osg::Vec2Array;
   for (int j = 0; j <= kSegments; ++j) {
     const double lat = latAt(j);
     const double eastMeters = std::max(step * kDeg * radius * std::cos(lat * kDeg), 1e-3);
@@ -376,19 +502,22 @@ osg::ref_ptr<osg::Node> GlobeMesh::buildTile(const TileId& id, double spacingDeg
       const Cartographic c{lon * kDeg, lat * kDeg, height};
       vertices->push_back(toOsg(kEarth.cartographicToCartesian(c) - centre));
       normals->push_back(toOsg(kEarth.geodeticSurfaceNormalCartographic(c)));
+      texCoords->push_back(imageryCoordinates(lon, lat));
       if (height <= 0.0) {
-        colors->push_back(kSea);
+        // The sea: the image's own water, or the palette's.
+        slopes->push_back(osg::Vec2());
+        colors->push_back(imagery_ ? kSeaTint : kSea);
         continue;
       }
       const double gx = (h(i + 1, j) - h(i - 1, j)) / (2.0 * eastMeters);
       const double gy = (h(i, j + 1) - h(i, j - 1)) / (2.0 * northMeters);
-      osg::Vec3d n(-kShadeExaggeration * gx, -kShadeExaggeration * gy, 1.0);
-      n.normalize();
-      const double shade = std::clamp((n * kSunEnu) / kSunEnu.z(), kMinShade, kMaxShade);
+      slopes->push_back(osg::Vec2(static_cast<float>(gx), static_cast<float>(gy)));
       osg::Vec4 color = landColor(height, std::hypot(gx, gy));
-      color.r() = static_cast<float>(std::min(1.0, color.r() * shade));
-      color.g() = static_cast<float>(std::min(1.0, color.g() * shade));
-      color.b() = static_cast<float>(std::min(1.0, color.b() * shade));
+      if (imagery_) {
+        color.a() =
+            static_cast<float>(kHighlandTint * smoothstep(kTintStartHeight, kHighlandHeight, height) +
+                               (kSummitTint - kHighlandTint) * smoothstep(kHighlandHeight, kSnowHeight, height));
+      }
       colors->push_back(color);
     }
   }
@@ -413,6 +542,8 @@ osg::ref_ptr<osg::Node> GlobeMesh::buildTile(const TileId& id, double spacingDeg
     vertices->push_back(toOsg(kEarth.cartographicToCartesian(c) - centre));
     normals->push_back((*normals)[index(i, j)]);
     colors->push_back((*colors)[index(i, j)]);
+    texCoords->push_back((*texCoords)[index(i, j)]);
+    slopes->push_back((*slopes)[index(i, j)]);
   }
   for (std::size_t k = 0; k + 1 < edge.size(); ++k) {
     const unsigned top0 = index(edge[k].first, edge[k].second);
@@ -428,6 +559,8 @@ osg::ref_ptr<osg::Node> GlobeMesh::buildTile(const TileId& id, double spacingDeg
   surface->setVertexArray(vertices.get());
   surface->setNormalArray(normals.get(), osg::Array::BIND_PER_VERTEX);
   surface->setColorArray(colors.get(), osg::Array::BIND_PER_VERTEX);
+  surface->setTexCoordArray(0, texCoords.get());
+  surface->setTexCoordArray(1, slopes.get());
   surface->addPrimitiveSet(triangles.get());
 
   // Graticule lines crossing the tile.
@@ -464,7 +597,13 @@ osg::ref_ptr<osg::Node> GlobeMesh::buildTile(const TileId& id, double spacingDeg
   }
   lines->setVertexArray(lineVertices.get());
   lines->setColorArray(lineColors.get(), osg::Array::BIND_PER_VERTEX);
-  lines->getOrCreateStateSet()->setMode(GL_LIGHTING, osg::StateAttribute::OFF);
+  osg::StateSet* lineState = lines->getOrCreateStateSet();
+  lineState->setMode(GL_LIGHTING, osg::StateAttribute::OFF);
+  lineState->setTextureMode(0, GL_TEXTURE_2D, osg::StateAttribute::OFF);
+  // An empty program: the fixed pipeline draws the lines in their own colours.
+  lineState->setAttributeAndModes(new osg::Program);
+  lineState->setMode(GL_BLEND, osg::StateAttribute::ON);
+  lineState->setAttributeAndModes(new osg::BlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA));
 
   osg::ref_ptr<osg::Geode> geode = new osg::Geode;
   geode->addDrawable(surface.get());

@@ -2,10 +2,12 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <unordered_map>
 #include <vector>
 
 #include <osg/Group>
+#include <osg/Uniform>
 #include <osg/ref_ptr>
 
 namespace qel {
@@ -18,17 +20,21 @@ namespace qel::demo {
 /// The globe drawn from the host's terrain: a quadtree of longitude/latitude tiles (eight
 /// 90° roots), refined where the eye is close so that a view from a few hundred metres
 /// shows the relief and one from 20 000 km the whole Earth. Each tile is a grid of the
-/// terrain's heights shaded by height, slope and a fixed sun, with the sea (height 0)
-/// flat and blue, skirts that hide the cracks between levels, and the graticule lines
-/// that cross it (every 10°, finer when close).
+/// terrain's heights draped with an equirectangular Earth image and darkened or lightened
+/// by a hill shade from a fixed sun (without the image: coloured by height and slope, the
+/// sea flat and blue), with skirts that hide the cracks between levels and the graticule
+/// lines that cross it (every 10°, finer when close).
 ///
 /// Tiles are stored relative to their centre under a double-precision transform, so the
 /// single-precision vertices do not jitter at Earth scale. Built tiles are kept in a
 /// cache; re-selecting the tiles each frame is cheap and only new tiles cost time.
 class GlobeMesh {
  public:
-  /// `maxTiles` bounds the tiles drawn at once (each is a few hundred triangles).
-  GlobeMesh(const Terrain& terrain, std::size_t maxTiles);
+  /// `maxTiles` bounds the tiles drawn at once (each is a few hundred triangles);
+  /// `imageryFile` is an equirectangular Earth image (longitude −180°..180°, latitude
+  /// 90°..−90° top to bottom). When it cannot be read the mesh says so once on the
+  /// standard error and colours the globe by height.
+  GlobeMesh(const Terrain& terrain, std::size_t maxTiles, const std::string& imageryFile);
 
   osg::Group* getNode() const noexcept { return root_.get(); }
 
@@ -37,6 +43,9 @@ class GlobeMesh {
 
   std::size_t getTileCount() const noexcept { return selected_.size(); }
   int getFinestLevel() const noexcept { return finestLevel_; }
+  /// Whether the Earth image is draped, and the bytes it holds in memory.
+  bool hasImagery() const noexcept { return imagery_; }
+  std::size_t getImageryBytes() const noexcept { return imageryBytes_; }
   /// Spacing of the finest graticule lines drawn (degrees).
   double getGraticuleSpacing() const noexcept { return graticuleSpacing_; }
 
@@ -63,6 +72,11 @@ class GlobeMesh {
   std::uint64_t updateCount_ = 0;
   int finestLevel_ = 0;
   double graticuleSpacing_ = 10.0;
+  osg::ref_ptr<osg::Uniform> haze_;
+  osg::ref_ptr<osg::Uniform> exaggeration_;
+  osg::ref_ptr<osg::Uniform> headlight_;
+  bool imagery_ = false;
+  std::size_t imageryBytes_ = 0;
 };
 
 }  // namespace qel::demo

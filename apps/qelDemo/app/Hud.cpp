@@ -24,6 +24,20 @@ constexpr float kMargin = 10.0f;  // pixels from the window edges
 constexpr float kBoxMargin = 6.0f;
 const osg::Vec4 kTextColor(0.95f, 0.97f, 1.0f, 1.0f);
 const osg::Vec4 kBoxColor(0.0f, 0.0f, 0.0f, 0.55f);
+// The compass: a disc of this radius (pixels) this far from the bottom right corner, its
+// needle red to the north.
+constexpr float kCompassRadius = 34.0f;
+constexpr float kCompassInset = 18.0f;
+constexpr int kCompassSegments = 48;
+const osg::Vec4 kCompassFace(0.0f, 0.0f, 0.0f, 0.55f);
+const osg::Vec4 kCompassRim(0.95f, 0.97f, 1.0f, 0.9f);
+const osg::Vec4 kNorthNeedle(0.90f, 0.20f, 0.15f, 1.0f);
+const osg::Vec4 kSouthNeedle(0.85f, 0.85f, 0.85f, 1.0f);
+// The scale bar: a round length (1, 2 or 5 × 10^k metres) drawn up to this many pixels,
+// above the status line.
+constexpr float kScaleBarMaxPixels = 160.0f;
+constexpr float kScaleBarLift = 3.2f;  // character heights above the bottom edge
+const osg::Vec4 kScaleBarColor(0.95f, 0.97f, 1.0f, 1.0f);
 
 constexpr const char* kHelpText =
     "Mouse\n"
@@ -50,6 +64,15 @@ std::string formatDistance(double metres) {
   else
     std::snprintf(buffer, sizeof buffer, "%.1f m", metres);
   return buffer;
+}
+
+// The largest of 1, 2, 5 × 10^k metres not over `metres`.
+double roundLength(double metres) {
+  const double decade = std::pow(10.0, std::floor(std::log10(metres)));
+  for (const double m : {5.0, 2.0, 1.0}) {
+    if (m * decade <= metres) return m * decade;
+  }
+  return decade;
 }
 
 std::string formatPlace(const Cartographic& c) {
@@ -85,7 +108,126 @@ Hud::Hud(int width, int height)
   geode->addDrawable(status_.get());
   geode->addDrawable(help_.get());
   camera_->addChild(geode.get());
+  buildCompass();
+  buildScaleBar();
   layout();
+}
+
+void Hud::buildCompass() {
+  compass_ = new osg::MatrixTransform;
+  needle_ = new osg::MatrixTransform;
+  osg::ref_ptr<osg::Geometry> face = new osg::Geometry;
+  osg::ref_ptr<osg::Vec3Array> disc = new osg::Vec3Array;
+  disc->push_back(osg::Vec3());
+  for (int i = 0; i <= kCompassSegments; ++i) {
+    const float a = static_cast<float>(2.0 * Math::PI * i / kCompassSegments);
+    disc->push_back(osg::Vec3(kCompassRadius * std::cos(a), kCompassRadius * std::sin(a), 0.0f));
+  }
+  osg::ref_ptr<osg::Vec4Array> faceColors = new osg::Vec4Array;
+  faceColors->push_back(kCompassFace);
+  face->setVertexArray(disc.get());
+  face->setColorArray(faceColors.get(), osg::Array::BIND_OVERALL);
+  face->addPrimitiveSet(new osg::DrawArrays(GL_TRIANGLE_FAN, 0, kCompassSegments + 2));
+  osg::ref_ptr<osg::Geometry> rim = new osg::Geometry;
+  osg::ref_ptr<osg::Vec4Array> rimColors = new osg::Vec4Array;
+  rimColors->push_back(kCompassRim);
+  rim->setVertexArray(disc.get());
+  rim->setColorArray(rimColors.get(), osg::Array::BIND_OVERALL);
+  rim->addPrimitiveSet(new osg::DrawArrays(GL_LINE_STRIP, 1, kCompassSegments + 1));
+
+  // The needle: a red half toward the north, a pale one toward the south.
+  const float length = 0.8f * kCompassRadius;
+  const float width = 0.2f * kCompassRadius;
+  osg::ref_ptr<osg::Geometry> needle = new osg::Geometry;
+  osg::ref_ptr<osg::Vec3Array> tips = new osg::Vec3Array;
+  osg::ref_ptr<osg::Vec4Array> tipColors = new osg::Vec4Array;
+  for (const osg::Vec3& v : {osg::Vec3(-width, 0, 0), osg::Vec3(width, 0, 0), osg::Vec3(0, length, 0)}) {
+    tips->push_back(v);
+    tipColors->push_back(kNorthNeedle);
+  }
+  for (const osg::Vec3& v : {osg::Vec3(width, 0, 0), osg::Vec3(-width, 0, 0), osg::Vec3(0, -length, 0)}) {
+    tips->push_back(v);
+    tipColors->push_back(kSouthNeedle);
+  }
+  needle->setVertexArray(tips.get());
+  needle->setColorArray(tipColors.get(), osg::Array::BIND_PER_VERTEX);
+  needle->addPrimitiveSet(new osg::DrawArrays(GL_TRIANGLES, 0, 6));
+  osg::ref_ptr<osgText::Text> north = makeText(osgText::Text::CENTER_CENTER);
+  north->setDrawMode(osgText::Text::TEXT);
+  north->setText("N");
+  north->setPosition(osg::Vec3(0.0f, kCompassRadius + 0.0f, 0.0f));
+  north->setCharacterSize(kMinCharacterSize + 2.0f);
+
+  osg::ref_ptr<osg::Geode> faceGeode = new osg::Geode;
+  faceGeode->addDrawable(face.get());
+  faceGeode->addDrawable(rim.get());
+  osg::ref_ptr<osg::Geode> needleGeode = new osg::Geode;
+  needleGeode->addDrawable(needle.get());
+  needleGeode->addDrawable(north.get());
+  needle_->addChild(needleGeode.get());
+  compass_->addChild(faceGeode.get());
+  compass_->addChild(needle_.get());
+  osg::StateSet* state = compass_->getOrCreateStateSet();
+  state->setMode(GL_BLEND, osg::StateAttribute::ON);
+  state->setRenderingHint(osg::StateSet::TRANSPARENT_BIN);
+  camera_->addChild(compass_.get());
+}
+
+void Hud::buildScaleBar() {
+  scaleBar_ = new osg::MatrixTransform;
+  scaleBarVertices_ = new osg::Vec3Array(6);
+  scaleBarGeometry_ = new osg::Geometry;
+  scaleBarGeometry_->setUseDisplayList(false);
+  scaleBarGeometry_->setDataVariance(osg::Object::DYNAMIC);
+  scaleBarGeometry_->setVertexArray(scaleBarVertices_.get());
+  osg::ref_ptr<osg::Vec4Array> colors = new osg::Vec4Array;
+  colors->push_back(kScaleBarColor);
+  scaleBarGeometry_->setColorArray(colors.get(), osg::Array::BIND_OVERALL);
+  scaleBarGeometry_->addPrimitiveSet(new osg::DrawArrays(GL_LINES, 0, 6));
+  scaleText_ = makeText(osgText::Text::LEFT_BOTTOM);
+  scaleText_->setDrawMode(osgText::Text::TEXT);
+  osg::ref_ptr<osg::Geode> geode = new osg::Geode;
+  geode->addDrawable(scaleBarGeometry_.get());
+  geode->addDrawable(scaleText_.get());
+  scaleBar_->addChild(geode.get());
+  camera_->addChild(scaleBar_.get());
+}
+
+void Hud::updateScaleBar(double metresPerPixel) {
+  if (!(metresPerPixel > 0.0) || !std::isfinite(metresPerPixel)) {
+    scaleBar_->setNodeMask(0u);
+    return;
+  }
+  scaleBar_->setNodeMask(~0u);
+  const double metres = roundLength(metresPerPixel * kScaleBarMaxPixels);
+  const float pixels = static_cast<float>(metres / metresPerPixel);
+  const float tick = 0.5f * characterSize_;
+  (*scaleBarVertices_)[0] = osg::Vec3(0.0f, 0.0f, 0.0f);
+  (*scaleBarVertices_)[1] = osg::Vec3(pixels, 0.0f, 0.0f);
+  (*scaleBarVertices_)[2] = osg::Vec3(0.0f, 0.0f, 0.0f);
+  (*scaleBarVertices_)[3] = osg::Vec3(0.0f, tick, 0.0f);
+  (*scaleBarVertices_)[4] = osg::Vec3(pixels, 0.0f, 0.0f);
+  (*scaleBarVertices_)[5] = osg::Vec3(pixels, tick, 0.0f);
+  scaleBarVertices_->dirty();
+  scaleBarGeometry_->dirtyBound();
+  if (metres != lastBarMetres_) {
+    char text[32];
+    if (metres >= 1000.0)
+      std::snprintf(text, sizeof text, "%g km", metres / 1000.0);
+    else
+      std::snprintf(text, sizeof text, "%g m", metres);
+    scaleText_->setText(text);
+    lastBarMetres_ = metres;
+  }
+}
+
+bool Hud::isOnCompass(float x, float y) const noexcept {
+  const float cx = static_cast<float>(width_) - kCompassInset - kCompassRadius;
+  // The centre's height above the window's bottom edge (layout() puts it there).
+  const float cy = kCompassInset + kCompassRadius + characterSize_ + kMargin;
+  const float dx = x - cx;
+  const float dy = (static_cast<float>(height_) - y) - cy;
+  return dx * dx + dy * dy <= kCompassRadius * kCompassRadius;
 }
 
 osg::ref_ptr<osgText::Text> Hud::makeText(osgText::Text::AlignmentType alignment) const {
@@ -109,6 +251,12 @@ void Hud::layout() {
   info_->setPosition(osg::Vec3(kMargin, top, 0.0f));
   status_->setPosition(osg::Vec3(kMargin, kMargin, 0.0f));
   help_->setPosition(osg::Vec3(static_cast<float>(width_) - kMargin, top, 0.0f));
+  // The compass sits above the status line at the right, the scale bar above it at the left.
+  compass_->setMatrix(osg::Matrix::translate(static_cast<float>(width_) - kCompassInset - kCompassRadius,
+                                             kCompassInset + kCompassRadius + characterSize_ + kMargin, 0.0f));
+  scaleBar_->setMatrix(osg::Matrix::translate(kMargin + kBoxMargin, kScaleBarLift * characterSize_, 0.0f));
+  scaleText_->setCharacterSize(characterSize_);
+  scaleText_->setPosition(osg::Vec3(0.0f, 0.6f * characterSize_, 0.0f));
 }
 
 void Hud::resize(int width, int height) {
@@ -137,6 +285,9 @@ void Hud::update(const HudInfo& info) {
   char line[160];
   std::string text = "Eye      " + formatPlace(info.eye) + "\n";
   text += "Pointer  " + (info.pointer ? formatPlace(*info.pointer) : std::string("off the globe")) + "\n";
+  // The needle turns against the heading: north lies `heading` to the left of up.
+  needle_->setMatrix(osg::Matrix::rotate(Math::toRadians(info.headingDeg), osg::Vec3(0.0f, 0.0f, 1.0f)));
+  updateScaleBar(info.metresPerPixel);
   std::snprintf(line, sizeof line, "Heading %6.1f°  Pitch %6.1f°  Range %s\n", info.headingDeg, info.pitchDeg,
                 formatDistance(info.range).c_str());
   text += line;

@@ -6,9 +6,12 @@
 //   qelDemo --script tour.json --out shots   play an input script headlessly (manual
 //                                            clock), write screenshots at its marks, a
 //                                            pose per frame and the frame-time split
+//   qelDemo --record session.json            record the live session as an input script
+//                                            that --script plays back to the same poses
 //
 // Exit status: 0 done, 1 no window or the window closed during a tour, 2 bad arguments,
 // script or output folder.
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
@@ -29,6 +32,7 @@
 #include "FrameMeter.h"
 #include "Renderer/Camera.h"
 #include "Scene/SceneImpl.h"
+#include "SessionRecorder.h"
 #include "TourRunner.h"
 #include "Viewer/InputScript.h"
 #include "Viewer/InputScriptError.h"
@@ -52,8 +56,10 @@ struct Options {
   std::optional<std::string> at;
   std::optional<std::filesystem::path> script;
   std::optional<std::filesystem::path> out;
+  std::optional<std::filesystem::path> record;
   int width = kDefaultWidth;
   int height = kDefaultHeight;
+  bool sizeGiven = false;
   std::size_t maxTiles = kDefaultMaxTiles;
   bool quiet = false;
 };
@@ -99,8 +105,13 @@ int runTour(DemoHost& host, DemoWindow& window, FrameMeter& meter, const InputSc
   return kExitOk;
 }
 
-int run(const Options& options) {
+double millisecondsSince(std::chrono::steady_clock::time_point start) {
+  return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+}
+
+int run(Options options) {
   std::optional<InputScript> script;
+  std::optional<EyePose> recordedStart;
   if (options.script) {
     try {
       script = InputScript::load(*options.script);
@@ -114,6 +125,13 @@ int run(const Options& options) {
       std::cerr << "qelDemo: " << e.what() << '\n';
       return kExitBadInput;
     }
+    // A recorded session replays in the window size and from the pose it was recorded in.
+    const SessionHeader header = readSessionHeader(*options.script);
+    if (header.window && !options.sizeGiven) {
+      options.width = header.window->first;
+      options.height = header.window->second;
+    }
+    recordedStart = header.start;
     // Before anything reads the time: a scripted session runs on script time only.
     Clock::useManualTime();
   }
@@ -130,7 +148,10 @@ int run(const Options& options) {
       return kExitBadInput;
     }
   }
+  if (recordedStart) hostOptions.startEye = std::make_pair(recordedStart->position, recordedStart->orientation);
+  const auto hostStart = std::chrono::steady_clock::now();
   DemoHost host = DemoHost::create(hostOptions);
+  const double hostMs = millisecondsSince(hostStart);
   host.viewer->registerMainThread();
 
   WindowOptions windowOptions;
@@ -140,6 +161,7 @@ int run(const Options& options) {
   windowOptions.forwardInput = !script;
   windowOptions.showHelp = !script;
   std::unique_ptr<DemoWindow> window;
+  const auto windowStart = std::chrono::steady_clock::now();
   try {
     window = std::make_unique<DemoWindow>(host, windowOptions);
   } catch (const std::exception& e) {
@@ -148,6 +170,12 @@ int run(const Options& options) {
     return kExitWindow;
   }
   host.commands->setHelpToggle([&window] { window->toggleHelp(); });
+  if (!options.quiet) {
+    std::printf(
+        "Start-up: host with terrain, land mask and named places %.0f ms; window with the Earth image %.0f ms "
+        "(image %.1f MB in memory)\n",
+        hostMs, millisecondsSince(windowStart), window->getMesh().getImageryBytes() / 1.0e6);
+  }
 
   int status = kExitOk;
   {
@@ -161,6 +189,16 @@ int run(const Options& options) {
         status = kExitBadInput;
       }
     } else {
+      // A recording starts from the pose of the first frame drawn, before any input.
+      std::optional<SessionRecorder> recorder;
+      if (options.record) {
+        meter.measure([&host] {
+          host.viewer->frame();
+          return true;
+        });
+        recorder.emplace(*host.viewer, options.width, options.height);
+        window->setRecorder(&*recorder);
+      }
       while (window->isOpen()) {
         window->pumpEvents();
         if (!window->isOpen()) break;
@@ -168,6 +206,18 @@ int run(const Options& options) {
           host.viewer->frame();
           return true;
         });
+        if (recorder) recorder->frameDone();
+      }
+      window->setRecorder(nullptr);
+      if (recorder) {
+        try {
+          recorder->save(*options.record);
+          std::cout << "Session recorded: " << options.record->string() << " (play it with --script "
+                    << options.record->string() << " --out DIR)\n";
+        } catch (const std::exception& e) {
+          std::cerr << "qelDemo: " << e.what() << '\n';
+          status = kExitBadInput;
+        }
       }
       printLastView(host);
       if (!options.quiet) meter.times().print(std::cout);
@@ -183,7 +233,7 @@ int run(const Options& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  CLI::App app{"qelDemo: fly around the procedural globe with the globe manipulator"};
+  CLI::App app{"qelDemo: fly around the Earth with the globe manipulator"};
   Options options;
   std::string at;
   std::string script;
@@ -194,6 +244,9 @@ int main(int argc, char** argv) {
   auto* outOption = app.add_option("--out", out, "folder for the tour's screenshots and pose file");
   scriptOption->needs(outOption);
   outOption->needs(scriptOption);
+  std::string record;
+  auto* recordOption = app.add_option("--record", record, "record the live session into this input script (JSON)");
+  recordOption->excludes(scriptOption);
   app.add_option("--size", size, "window size WIDTHxHEIGHT (pixels)");
   app.add_option("--max-tiles", options.maxTiles, "most globe tiles drawn at once")->check(CLI::Range(8, 100000));
   app.add_flag("--quiet", options.quiet, "print only the summary");
@@ -208,6 +261,7 @@ int main(int argc, char** argv) {
   if (!at.empty()) options.at = at;
   if (!script.empty()) options.script = script;
   if (!out.empty()) options.out = out;
+  if (!record.empty()) options.record = record;
   if (!size.empty()) {
     int w = 0, h = 0;
     char x = 0, extra = 0;
@@ -218,6 +272,7 @@ int main(int argc, char** argv) {
     }
     options.width = w;
     options.height = h;
+    options.sizeGiven = true;
   }
   // The library and the host report refused calls through the log: show them.
   Log::getInstance().addSink(std::make_shared<ConsoleLogSink>());

@@ -132,7 +132,10 @@ DemoHost DemoHost::create(const DemoHostOptions& options) {
   host.commands = std::make_shared<AppCommands>(globeImpl, std::move(places));
   host.viewer->addEventHandler(host.commands);
 
-  if (options.start) {
+  if (options.startEye) {
+    globeImpl->setPosition(options.startEye->first);
+    globeImpl->setOrientation(options.startEye->second);
+  } else if (options.start) {
     const EyePose eye = toEyePose(*options.start);
     globeImpl->setPosition(eye.position);
     globeImpl->setOrientation(eye.orientation);

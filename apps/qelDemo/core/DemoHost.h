@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <optional>
+#include <utility>
 
 #include "AppCommands.h"
 #include "Common/Quaternion.h"
@@ -36,6 +37,8 @@ struct DemoHostOptions {
   int windowWidth = 1280;
   int windowHeight = 800;
   std::optional<StartPose> start;
+  /// An exact start pose (a recorded session's); wins over `start`.
+  std::optional<std::pair<Vector3<double>, Quaternion>> startEye;
   /// Put the timing stand-in in front of the manipulator (the demo does; the tests that
   /// replay a session on a bare host do not).
   bool measureLibrary = false;

@@ -44,8 +44,8 @@ constexpr double kMountainRange = 35000.0;
 constexpr double kValleyHeadingDeg = 45.0;
 constexpr double kValleyPitchDeg = -30.0;
 constexpr double kValleyRange = 8000.0;
-constexpr double kCoastPitchDeg = -45.0;
-constexpr double kCoastRange = 40000.0;
+constexpr double kCoastPitchDeg = -50.0;
+constexpr double kCoastRange = 150000.0;
 constexpr double kPolePitchDeg = -90.0;
 constexpr double kPoleRange = 4.0e6;
 
