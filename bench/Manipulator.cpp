@@ -5,7 +5,7 @@
 //   Manipulator_IdleFrame            derived state + frame event + camera hand-over, nothing moving
 //   Navigation_Frame/<Mode>          one frame with its input: Idle, LeftDrag (one drag event per
 //                                    frame), ZoomInertia (a wheel notch every 30 frames), Momentum
-//   Navigation_HostFrame/<Mode>             the whole viewer frame (ViewerImpl::frame: queued input, the
+//   Navigation_HostFrame/<Mode>      the whole viewer frame (ViewerImpl::frame: queued input, the
 //                                    frame event, the scene's frame work, the camera hand-over,
 //                                    a render callback): Idle, LeftDrag
 //   ..._Baseline                     GlobeImpl::pick of the view ray from the same pose

@@ -13,6 +13,7 @@
 #include <memory>
 #include <new>
 
+#include "Scene/PrimitiveBase.h"
 #include "Support/TestHost.h"
 #include "Viewer/GUIEventHandler.h"
 
@@ -58,11 +59,19 @@ class WatchingTool : public GUIEventHandler {
   int seen = 0;
 };
 
+/// A primitive that counts its updates, standing in for an editor's handles.
+class CountingPrimitive : public PrimitiveBase {
+ public:
+  void update(FrameState&) override { ++updates; }
+  int updates = 0;
+};
+
 class FrameAllocationTest : public ::testing::Test {
  protected:
   void SetUp() override {
     host.setPose(Cartographic::fromDegrees(8.0, 46.0, 5000.0), 30.0, -45.0);
     host.viewer().addEventHandler(tool);
+    host.scene().getPrimitives().add(primitive);
     // A callback too large for std::function's inline buffer, as a real renderer's is.
     std::array<double, 8> state{};
     host.viewer().setRenderCallback([this, state](ViewerImpl&) { rendered += state.size(); });
@@ -89,6 +98,7 @@ class FrameAllocationTest : public ::testing::Test {
 
   TestHost host{Terrain::createProcedural()};
   std::shared_ptr<WatchingTool> tool = std::make_shared<WatchingTool>();
+  std::shared_ptr<CountingPrimitive> primitive = std::make_shared<CountingPrimitive>();
   std::size_t rendered = 0;
   int postCulls = 0;
 };
@@ -98,6 +108,7 @@ TEST_F(FrameAllocationTest, IdleFrameAllocatesNothing) {
   allocationsOver(0, kWarmUpFrames, idle);
   EXPECT_EQ(allocationsOver(0, kCountedFrames, idle), 0u);
   EXPECT_GE(postCulls, kCountedFrames) << "the frames did run";
+  EXPECT_GE(primitive->updates, kCountedFrames);
 }
 
 TEST_F(FrameAllocationTest, DragFrameAllocatesNothing) {
