@@ -5,14 +5,21 @@
 //   Manipulator_IdleFrame            derived state + frame event + camera hand-over, nothing moving
 //   Navigation_Frame/<Mode>          one frame with its input: Idle, LeftDrag (one drag event per
 //                                    frame), ZoomInertia (a wheel notch every 30 frames), Momentum
+//   Navigation_HostFrame/<Mode>      the whole viewer frame (ViewerImpl::frame: queued input, the
+//                                    frame event, the scene's frame work, the camera hand-over,
+//                                    a render callback): Idle, LeftDrag
 //   ..._Baseline                     GlobeImpl::pick of the view ray from the same pose
+//
+// `allocs` counts heap allocations per frame; every frame case is expected to make none.
 
 #include <benchmark/benchmark.h>
 
+#include <array>
 #include <chrono>
 #include <memory>
 #include <string>
 
+#include "AllocationCounter.h"
 #include "Common/Clock.h"
 #include "Common/Ellipsoid.h"
 #include "Common/Transforms.h"
@@ -81,6 +88,7 @@ struct Rig {
 
 void idleFrame(benchmark::State& state) {
   Rig rig;
+  qel::bench::AllocationScope allocations(state);
   for (auto _ : state) rig.manipulatorFrame();
 }
 
@@ -89,16 +97,20 @@ void idleFrameBaseline(benchmark::State& state) {
   for (auto _ : state) rig.baselinePick();
 }
 
+/// Sweeps 40 px left and back so the view stays over the same country.
+GUIEventAdapter sweepDrag(int step) {
+  const float x = 640.0f + static_cast<float>((step % 80) < 40 ? step % 40 : 40 - step % 40);
+  return GUIEventAdapter::makeDrag(x, 500.0f, GUIEventAdapter::LEFT_MOUSE_BUTTON);
+}
+
 void leftDragFrame(benchmark::State& state) {
   Rig rig;
   rig.send(GUIEventAdapter::makePush(640.0f, 500.0f, GUIEventAdapter::LEFT_MOUSE_BUTTON));
   int step = 0;
+  qel::bench::AllocationScope allocations(state);
   for (auto _ : state) {
-    // Sweep 40 px left and back so the view stays over the same country.
-    const float x = 640.0f + static_cast<float>((step % 80) < 40 ? step % 40 : 40 - step % 40);
-    const GUIEventAdapter drag = GUIEventAdapter::makeDrag(x, 500.0f, GUIEventAdapter::LEFT_MOUSE_BUTTON);
+    const GUIEventAdapter drag = sweepDrag(step++);
     rig.manipulatorFrame(&drag);
-    ++step;
   }
 }
 
@@ -106,6 +118,7 @@ void zoomInertiaFrame(benchmark::State& state) {
   Rig rig;
   int frame = 0;
   float wheel = 120.0f;
+  qel::bench::AllocationScope allocations(state);
   for (auto _ : state) {
     if (frame % kInertiaFrames == 0) {
       // Alternate in and out so the eye stays at about the same height.
@@ -126,8 +139,28 @@ void momentumFrame(benchmark::State& state) {
   rig.send(GUIEventAdapter::makeDrag(600.0f, 500.0f, GUIEventAdapter::LEFT_MOUSE_BUTTON));
   rig.viewer->queueEvent(GUIEventAdapter::makeRelease(600.0f, 500.0f, GUIEventAdapter::LEFT_MOUSE_BUTTON));
   rig.viewer->frame();  // no time passes: the release is a flick
+  qel::bench::AllocationScope allocations(state);
   for (auto _ : state) rig.manipulatorFrame();
 }
+
+/// The whole host frame, with a render callback as large as a real renderer's.
+void hostFrame(benchmark::State& state, bool drag) {
+  Rig rig;
+  std::array<double, 8> renderState{};
+  double rendered = 0.0;
+  rig.viewer->setRenderCallback([&rendered, renderState](ViewerImpl&) { rendered += renderState[0]; });
+  if (drag) rig.send(GUIEventAdapter::makePush(640.0f, 500.0f, GUIEventAdapter::LEFT_MOUSE_BUTTON));
+  int step = 0;
+  qel::bench::AllocationScope allocations(state);
+  for (auto _ : state) {
+    if (drag) rig.viewer->queueEvent(sweepDrag(step++));
+    rig.frame();
+  }
+  benchmark::DoNotOptimize(rendered);
+}
+
+void hostIdleFrame(benchmark::State& state) { hostFrame(state, false); }
+void hostDragFrame(benchmark::State& state) { hostFrame(state, true); }
 
 void pickBaseline(benchmark::State& state) { idleFrameBaseline(state); }
 
@@ -142,6 +175,10 @@ const bool registered = [] {
   benchmark::RegisterBenchmark("Navigation_Frame_Baseline/ZoomInertia", pickBaseline);
   benchmark::RegisterBenchmark("Navigation_Frame/Momentum", momentumFrame);
   benchmark::RegisterBenchmark("Navigation_Frame_Baseline/Momentum", pickBaseline);
+  benchmark::RegisterBenchmark("Navigation_HostFrame/Idle", hostIdleFrame);
+  benchmark::RegisterBenchmark("Navigation_HostFrame_Baseline/Idle", pickBaseline);
+  benchmark::RegisterBenchmark("Navigation_HostFrame/LeftDrag", hostDragFrame);
+  benchmark::RegisterBenchmark("Navigation_HostFrame_Baseline/LeftDrag", pickBaseline);
   return true;
 }();
 

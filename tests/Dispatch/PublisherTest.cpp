@@ -2,11 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
+#include <cstddef>
+#include <cstring>
 #include <functional>
 #include <memory>
+#include <new>
 #include <stdexcept>
 #include <string>
+#include <thread>
 
 namespace qel {
 namespace {
@@ -77,6 +82,80 @@ INSTANTIATE_TEST_SUITE_P(Cases, PublisherRemovalTest,
                                            RemovalCase{2, 0, "BC"},    // an earlier one
                                            RemovalCase{1, 1, "AC"},    // itself
                                            RemovalCase{2, 2, "AB"}));  // itself, as the last one
+
+// Removals during a raise that A starts from inside the outer raise (once). A removed
+// listener that comes later is still called by the raise it was removed in; one whose
+// removal came before a raise started is not called by that raise; the handle expires at
+// once either way.
+struct NestedRemovalCase {
+  const char* name;
+  int remover;
+  int removed;
+  int depth;  // 1: during the outer raise, before A raises again; 2: during the nested raise
+  std::string calls;
+  std::string nextRaise;
+};
+
+class PublisherNestedRemovalTest : public ::testing::TestWithParam<NestedRemovalCase> {};
+
+TEST_P(PublisherNestedRemovalTest, FollowsTheRaiseRules) {
+  const NestedRemovalCase& c = GetParam();
+  ThreeListeners subject;
+  int depth = 1;
+  bool nested = false;
+  bool removed = false;
+  bool expiredAtOnce = false;
+  subject.extra = [&](int index) {
+    if (!removed && index == c.remover && depth == c.depth) {
+      removed = true;
+      invoke(subject.handles[static_cast<std::size_t>(c.removed)]);
+      expiredAtOnce = subject.handles[static_cast<std::size_t>(c.removed)].expired();
+    }
+    if (index == 0 && depth == 1 && !nested) {
+      nested = true;
+      depth = 2;
+      subject.publisher.raiseEvent(0);
+      depth = 1;
+    }
+  };
+
+  EXPECT_EQ(subject.raise(), c.calls);
+  EXPECT_TRUE(expiredAtOnce);
+  EXPECT_EQ(subject.publisher.listenerCount(), 2u);
+  EXPECT_EQ(subject.raise(), c.nextRaise);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, PublisherNestedRemovalTest,
+                         ::testing::Values(
+                             // outer A | nested A B C | outer B C
+                             NestedRemovalCase{"LaterOneInTheNestedRaise", 1, 2, 2, "AABCBC", "AB"},
+                             NestedRemovalCase{"EarlierOneInTheNestedRaise", 2, 1, 2, "AABCBC", "AC"},
+                             // The listener that is raising is removed: it is not called again.
+                             NestedRemovalCase{"TheRaisingOneByAnother", 1, 0, 2, "AABCBC", "BC"},
+                             NestedRemovalCase{"TheRaisingOneByItself", 0, 0, 2, "AABCBC", "BC"},
+                             // Removed before the nested raise starts: that raise skips it, the outer one
+                             // (which it was removed during, after its caller) still calls it.
+                             NestedRemovalCase{"BeforeTheNestedRaiseStarts", 0, 2, 1, "AABBC", "AB"}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// A handle that another thread locked before the publisher was destroyed must not touch
+// the dead publisher when it is invoked: the memory it lived in is left as it was.
+TEST(PublisherTest, HandleInvokedAfterItsPublisherIsGoneTouchesNothing) {
+  constexpr unsigned char kPoison = 0xA5;
+  alignas(IntPublisher) std::array<unsigned char, sizeof(IntPublisher)> storage{};
+  auto* publisher = new (storage.data()) IntPublisher();
+  bool called = false;
+  Handle handle = publisher->addEventListener([&called](int) { called = true; });
+  std::shared_ptr<FunctionWrapper> locked = handle.lock();
+  ASSERT_TRUE(locked);
+
+  publisher->~IntPublisher();
+  std::memset(storage.data(), kPoison, storage.size());
+  std::thread([locked] { (*locked)(); }).join();
+
+  EXPECT_TRUE(std::all_of(storage.begin(), storage.end(), [](unsigned char b) { return b == kPoison; }));
+  EXPECT_FALSE(called);
+}
 
 TEST(PublisherTest, ThrowingListenerPropagatesAndLeavesThePublisherUsable) {
   ThreeListeners subject;

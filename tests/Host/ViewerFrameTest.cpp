@@ -1,15 +1,23 @@
 // A viewer frame as tools and the camera see it: the order of its work, the handled
 // flag passed along the handlers, a failing step that neither stops the frame nor the
-// next one, and a stop that ends queries still waiting for the main thread.
+// next one, calls from application threads that run on the viewer's thread in order,
+// and the viewer's end, which releases every query still waiting for the main thread.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <future>
+#include <mutex>
 #include <thread>
+#include <utility>
+#include <vector>
 
 #include "Common/AsyncSystem.h"
 #include "Common/WorkTask.h"
+#include "Viewer/CameraManipulator.h"
+#include "Viewer/Viewer.h"
 #include "ViewerTestDoubles.h"
 
 namespace qel::test {
@@ -17,9 +25,14 @@ namespace {
 
 class ViewerFrameTest : public ViewerFixture {
  protected:
-  // Waits until another thread's request is queued for the main thread.
-  static void awaitMainThreadTask(AsyncSystem& async) {
-    while (async.mainThreadTasks.size() == 0) std::this_thread::yield();
+  // Waits until another thread's request is queued for the main thread; false if none
+  // comes within ten seconds (a call that ran elsewhere, or never came).
+  static bool awaitMainThreadTask(AsyncSystem& async) {
+    constexpr int kRounds = 10000;
+    for (int i = 0; i < kRounds && async.mainThreadTasks.size() == 0; ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return async.mainThreadTasks.size() > 0;
   }
 };
 
@@ -140,32 +153,155 @@ INSTANTIATE_TEST_SUITE_P(
                                   }}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(ViewerFrameTest, StopEndsWaitingQueriesWithBrokenPromise) {
+/// A manipulator whose zoom speed calls record the thread they ran on and the value.
+class ThreadRecordingManipulator : public RecordingManipulator {
+ public:
+  using RecordingManipulator::RecordingManipulator;
+  struct Call {
+    std::uint32_t thread;
+    double value;
+    bool operator==(const Call&) const = default;
+  };
+
+  void setMouseZoomSpeed(double speed) override {
+    std::lock_guard lock(mutex);
+    calls.push_back({AsyncSystem::currentThreadId(), speed});
+    this->speed = speed;
+  }
+  void getMouseZoomSpeed(double& out) override {
+    std::lock_guard lock(mutex);
+    calls.push_back({AsyncSystem::currentThreadId(), -1.0});
+    out = speed;
+  }
+  std::vector<Call> recorded() const {
+    std::lock_guard lock(mutex);
+    return calls;
+  }
+
+ private:
+  // Only so that a faulty dispatch shows up as wrong records rather than a data race.
+  mutable std::mutex mutex;
+  std::vector<Call> calls;
+  double speed = 0.0;
+};
+
+/// The viewer with a facade over a recording manipulator, as an application holds it.
+class ViewerFacadeTest : public ViewerFrameTest {
+ protected:
+  void SetUp() override {
+    ViewerFrameTest::SetUp();
+    recording = std::make_shared<ThreadRecordingManipulator>(log);
+    facade = std::make_shared<CameraManipulator>(recording);
+    viewer->setCameraManipulator(facade);
+  }
+
+  std::shared_ptr<ThreadRecordingManipulator> recording;
+  std::shared_ptr<CameraManipulator> facade;
+};
+
+TEST_F(ViewerFacadeTest, CallsFromAnotherThreadRunOnTheViewersThreadInOrder) {
   viewer->registerMainThread();
-  AsyncSystem& async = AsyncSystem::instance(false);
-
-  // A query from another thread is answered in the next frame.
-  auto answered = std::async(std::launch::async, [&] { return async.runInMainThread([] { return 7; }).get(); });
-  awaitMainThreadTask(async);
-  frame();
-  EXPECT_EQ(answered.get(), 7);
-
-  // One still waiting when the viewer stops is broken, not left hanging.
-  std::atomic<bool> broken{false};
-  std::thread waiter([&] {
-    try {
-      async.runInMainThread([] { return 1; }).get();
-    } catch (const boost::broken_promise&) {
-      broken = true;
-    }
+  const std::uint32_t mainId = AsyncSystem::currentThreadId();
+  constexpr double kSpeeds[] = {3.0, 1.0, 2.0};
+  std::atomic<bool> posted{false};
+  double answer = 0.0;
+  std::thread app([&] {
+    for (double speed : kSpeeds) facade->setMouseZoomSpeed(speed);  // each returns at once
+    posted = true;
+    facade->getMouseZoomSpeed(answer);  // waits for the frame below
   });
-  awaitMainThreadTask(async);
-  viewer->stop();
-  waiter.join();
-  EXPECT_TRUE(broken);
-  // From now on calls run on their callers.
-  EXPECT_EQ(std::async(std::launch::async, [&] { return async.runInMainThread([] { return 3; }).get(); }).get(), 3);
+  while (!posted) std::this_thread::yield();
+  const bool queued = awaitMainThreadTask(AsyncSystem::instance(false));
+  EXPECT_TRUE(queued) << "the calls were queued for the viewer's thread";
+  EXPECT_TRUE(recording->recorded().empty()) << "nothing runs before the viewer's thread drains";
+
+  for (int i = 0; i < 1000 && recording->recorded().size() < 4; ++i) frame();
+  app.join();
+  using Call = ThreadRecordingManipulator::Call;
+  EXPECT_EQ(recording->recorded(), (std::vector<Call>{{mainId, 3.0}, {mainId, 1.0}, {mainId, 2.0}, {mainId, -1.0}}));
+  EXPECT_EQ(answer, 2.0);
 }
+
+// However the application ends the viewer, a query waiting for the main thread returns
+// the default at once, and from then on no call runs anywhere: not on its caller, not
+// queued for a main thread that may still be running frames.
+enum class EndWay { Stop, ApplicationDropsIt, LastFaceReleasedOnAnotherThread, MainThreadEnds };
+
+class ViewerEndTest : public ViewerFacadeTest, public ::testing::WithParamInterface<EndWay> {};
+
+TEST_P(ViewerEndTest, ReleasesWaitingQueriesAndRunsNothingAfterwards) {
+  // Longer than any healthy run takes to see a released query, short enough to fail fast.
+  constexpr std::chrono::seconds kReleaseWithin{1};
+  const EndWay way = GetParam();
+  // The viewer's thread: this one, or (to end it) a thread of its own.
+  std::promise<void> mainThreadMayEnd;
+  std::thread ownMainThread;
+  if (way == EndWay::MainThreadEnds) {
+    std::promise<void> registered;
+    ownMainThread = std::thread([&, mayEnd = mainThreadMayEnd.get_future()] {
+      viewer->registerMainThread();
+      registered.set_value();
+      mayEnd.wait();
+    });
+    registered.get_future().wait();
+  } else {
+    viewer->registerMainThread();
+  }
+  std::unique_ptr<Viewer> face;
+  if (way == EndWay::LastFaceReleasedOnAnotherThread) face = std::make_unique<Viewer>(viewer);
+
+  auto waiting = std::async(std::launch::async, [this] {
+    facade->setMouseTiltLessZeroEnable(false);
+    return facade->isMouseTiltLessZeroEnable();  // the recording manipulator says true
+  });
+  ASSERT_TRUE(awaitMainThreadTask(AsyncSystem::instance(false)));
+
+  switch (way) {
+    case EndWay::Stop: viewer->stop(); break;
+    case EndWay::ApplicationDropsIt: viewer.reset(); break;
+    case EndWay::LastFaceReleasedOnAnotherThread:
+      viewer.reset();
+      EXPECT_EQ(waiting.wait_for(std::chrono::milliseconds(0)), std::future_status::timeout)
+          << "the application still holds the viewer through its face";
+      std::thread([&face] { face.reset(); }).join();
+      break;
+    case EndWay::MainThreadEnds:
+      mainThreadMayEnd.set_value();
+      ownMainThread.join();
+      break;
+  }
+  const bool released = waiting.wait_for(kReleaseWithin) == std::future_status::ready;
+  if (!released) AsyncSystem::instance(false).discardMainThreadTasks();  // lets the test end
+  ASSERT_TRUE(released) << "a query still waits after the viewer ended";
+  EXPECT_FALSE(waiting.get()) << "the default, not the manipulator's answer";
+
+  // Later calls from an application thread: nothing queued, nothing run, defaults.
+  double speed = -1.0;
+  std::thread([&] {
+    facade->setMouseZoomSpeed(5.0);
+    facade->getMouseZoomSpeed(speed);
+  }).join();
+  EXPECT_EQ(speed, 0.0);
+  EXPECT_EQ(AsyncSystem::instance(false).mainThreadTasks.size(), 0u);
+  EXPECT_TRUE(recording->recorded().empty());
+  if (viewer) {
+    frame();  // the old main thread may go on with frames: still nothing runs
+    EXPECT_TRUE(recording->recorded().empty());
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Ways, ViewerEndTest,
+                         ::testing::Values(EndWay::Stop, EndWay::ApplicationDropsIt,
+                                           EndWay::LastFaceReleasedOnAnotherThread, EndWay::MainThreadEnds),
+                         [](const auto& info) {
+                           switch (info.param) {
+                             case EndWay::Stop: return "Stop";
+                             case EndWay::ApplicationDropsIt: return "ApplicationDropsIt";
+                             case EndWay::LastFaceReleasedOnAnotherThread: return "LastFaceReleasedOnAnotherThread";
+                             case EndWay::MainThreadEnds: return "MainThreadEnds";
+                           }
+                           return "Unknown";
+                         });
 
 }  // namespace
 }  // namespace qel::test

@@ -181,27 +181,49 @@ TEST(GlobeManipulatorFacade, DetachedCallsDoNothingAndQueriesReturnDefaults) {
 TEST(GlobeManipulatorFacade, CallsFromAnotherThreadRunOnTheViewersThreadInOrder) {
   TestHost host;
   host.viewer().registerMainThread();
-  std::atomic<bool> done{false};
-  std::atomic<bool> answer{false};
-  std::atomic<bool> ranOffMain{false};
   const auto mainId = AsyncSystem::currentThreadId();
-  auto impl = host.manipulatorShared();
+  std::vector<std::uint32_t> announcedOn;  // main thread only
+  std::vector<double> announcedPitch;
+  host.manipulator().getViewpointChanged().addEventListener([&](const Viewpoint& v) {
+    announcedOn.push_back(AsyncSystem::currentThreadId());
+    announcedPitch.push_back(v.pitch);
+  });
+  host.setPose(Cartographic::fromDegrees(8.0, 46.0, 5000.0), 30.0, -45.0);
+  // A click in the middle: the look down turns about the ground there.
+  host.send(GUIEventAdapter::makePush(400.0f, 300.0f, GUIEventAdapter::LEFT_MOUSE_BUTTON));
+  host.send(GUIEventAdapter::makeRelease(400.0f, 300.0f, GUIEventAdapter::LEFT_MOUSE_BUTTON));
+  announcedOn.clear();
+  announcedPitch.clear();
+  std::atomic<bool> posted{false};
+  std::atomic<bool> done{false};
+  bool answer = false;
 
   std::thread app([&] {
-    host.manipulator().setUndergroundAllowed(true);  // returns at once
+    // Only in this order do they leave underground allowed and the top view free, after
+    // one look straight down.
+    host.manipulator().setUndergroundAllowed(false);
+    host.manipulator().setUndergroundAllowed(true);
     host.manipulator().setTopViewFixed(true);
+    host.manipulator().setTopViewFixed(false);
+    posted = true;
     answer = host.manipulator().isUndergroundAllowed();  // waits for the frames below
-    ranOffMain = AsyncSystem::currentThreadId() != mainId;
     done = true;
   });
+  while (!posted) std::this_thread::yield();
+  // Queued, not run on the application thread: the implementation is untouched so far.
+  EXPECT_FALSE(host.impl().isUndergroundAllowed());
+  EXPECT_TRUE(announcedOn.empty());
   for (int i = 0; i < 10000 && !done; ++i) {
     host.frame();
     std::this_thread::yield();
   }
   app.join();
-  EXPECT_TRUE(answer.load());
-  EXPECT_TRUE(ranOffMain.load());
-  EXPECT_TRUE(host.impl().isTopViewFixed());
+  EXPECT_TRUE(answer);
+  EXPECT_TRUE(host.impl().isUndergroundAllowed());
+  EXPECT_FALSE(host.impl().isTopViewFixed());
+  ASSERT_FALSE(announcedOn.empty()) << "the look down moved the camera";
+  EXPECT_EQ(announcedOn, std::vector<std::uint32_t>(announcedOn.size(), mainId));
+  EXPECT_NEAR(announcedPitch.front(), -Math::PI_OVER_TWO, 1e-3);
 }
 
 }  // namespace

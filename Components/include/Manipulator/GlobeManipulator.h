@@ -17,6 +17,16 @@ namespace qel {
 ///
 /// Install it with `Viewer::setCameraManipulator`; before that, and after the viewer is
 /// gone, commands do nothing and queries return false or an all-zero value.
+///
+/// When the viewer ends (`ViewerImpl::stop`, the application releasing its last pointer
+/// to the viewer, or the viewer's main thread ending), the same holds from that moment
+/// on, and a query that was waiting for the main thread returns that default at once
+/// instead of its answer: false from `isTopViewFixed`, `isUndergroundAllowed` and
+/// `isMouseTiltLessZeroEnable`, 0 for every speed from `getKeyOperaterSpeed` and
+/// `getMouseZoomSpeed`. No call ever runs on the calling thread instead of the viewer's
+/// thread. A query rethrows what its work threw on the main thread; it throws
+/// boost::broken_promise only if the main thread dropped its work while the viewer was
+/// still alive (the host discarding or cancelling queued work by hand).
 class GlobeManipulator : public CameraManipulator {
  public:
   GlobeManipulator();

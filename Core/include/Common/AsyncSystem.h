@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <type_traits>
 #include <utility>
 
@@ -26,12 +27,18 @@ namespace detail {
 /// The host registers its main thread once (`registerMainThread`) and drains
 /// `mainThreadTasks` every frame. Until a main thread is registered, every call runs at
 /// once on the calling thread (tests use both modes).
+///
+/// When the main thread will not drain again (its viewer ended, or the thread itself
+/// ended while still registered), the host closes it (`closeMainThread`): calls from
+/// other threads then fail at once with boost::broken_promise instead of waiting for ever
+/// or running on their callers beside a main thread that may still be using what they
+/// touch.
 class AsyncSystem {
  public:
   /// The process-wide instance. `reset` true is for tests and shutdown: it clears the
-  /// main-thread registration and destroys the pending tasks (their waiting queries end
-  /// with boost::broken_promise). The object itself is never destroyed, so references
-  /// handed out earlier stay valid. The library always passes false.
+  /// main-thread registration, destroys the pending tasks (their waiting queries end
+  /// with boost::broken_promise) and opens a closed queue again. The library always
+  /// passes false.
   static AsyncSystem& instance(bool reset);
 
   AsyncSystem(const AsyncSystem&) = delete;
@@ -69,12 +76,24 @@ class AsyncSystem {
   /// The operating system's id of the calling thread (gettid).
   static std::uint32_t currentThreadId();
 
-  /// Make the calling thread the main thread (replacing any earlier registration).
+  /// Make the calling thread the main thread (replacing any earlier registration) and
+  /// open the queue if it was closed. Should that thread end while still registered,
+  /// the queue is closed as by `closeMainThread`: nobody is left to drain it.
   void registerMainThread();
   /// Forget the main thread: from now on calls run inline on their caller. Tasks already
   /// queued stay queued; drain or discard them.
   void unregisterMainThread();
   bool isMainThread() const;
+
+  /// The main thread with the operating-system id `threadId` will not drain again.
+  /// Does nothing (returns false) unless it is the registered one. The registration
+  /// stays, so calls on that thread still run inline; the tasks queued now are destroyed
+  /// (their queries end with boost::broken_promise) and every later call from another
+  /// thread fails the same way at once, before this returns to nobody. Safe from any
+  /// thread; a later `registerMainThread` or `instance(true)` opens the queue again.
+  bool closeMainThread(std::uint32_t threadId);
+  /// The registered main thread has been closed.
+  bool isMainThreadClosed() const { return mainThreadTasks.isClosed(); }
 
   /// Run the tasks queued now (on the main thread; see TaskQueue::runAll) and return how
   /// many were taken. Refused (logged, nothing runs) on any thread other than the
@@ -94,6 +113,10 @@ class AsyncSystem {
  private:
   AsyncSystem() = default;
   bool mayDrain(const char* function) const;
+
+  // Serialises registering and closing, which may come from different threads (a
+  // viewer's application dropping it on one, the main thread registering on another).
+  std::mutex registration;
 };
 
 }  // namespace qel

@@ -35,7 +35,9 @@ class Publisher;
 /// called again.
 ///
 /// A publisher is owned by one object and handed out by pointer or reference; it must
-/// outlive every call it is given.
+/// outlive every call it is given. Its handles need not: a handle invoked after the
+/// publisher is gone (or while it is being destroyed, from another thread that had
+/// already locked it) does nothing.
 template <class... Args>
 class Publisher<std::function<void(Args...)>> {
  public:
@@ -46,6 +48,13 @@ class Publisher<std::function<void(Args...)>> {
   Publisher& operator=(const Publisher&) = delete;
 
   ~Publisher() {
+    // Cut the handles' way in first. A handle being invoked on another thread right now
+    // holds the mutex, so this waits for it to finish with an intact publisher; any
+    // handle invoked later finds no publisher.
+    {
+      std::lock_guard lock(anchor->mutex);
+      anchor->publisher = nullptr;
+    }
     // Expire every handle before the callables go, so that a callable whose destructor
     // invokes a handle of this publisher finds it expired instead of a half-torn list.
     for (Entry& entry : listeners) {
@@ -68,7 +77,7 @@ class Publisher<std::function<void(Args...)>> {
   /// raise stops there, the publisher is left usable (removals made so far take effect)
   /// and the exception propagates to the caller.
   void raiseEvent(Args... args) {
-    std::lock_guard lock(mutex);
+    std::lock_guard lock(anchor->mutex);
     if (listeners.empty()) {
       return;
     }
@@ -97,7 +106,7 @@ class Publisher<std::function<void(Args...)>> {
   /// Listeners currently registered (not counting those removed during a raise that is
   /// still running).
   std::size_t listenerCount() const {
-    std::lock_guard lock(mutex);
+    std::lock_guard lock(anchor->mutex);
     return listeners.size() - pendingRemovals.size();
   }
 
@@ -112,13 +121,33 @@ class Publisher<std::function<void(Args...)>> {
   };
   using Iterator = typename std::list<Entry>::iterator;
 
+  /// What the handles reach their publisher through, shared with them. The publisher's
+  /// mutex lives here so that a handle can learn, under that very mutex, whether the
+  /// publisher still exists.
+  struct Anchor {
+    explicit Anchor(Publisher* owner) : publisher(owner) {}
+    std::recursive_mutex mutex;
+    Publisher* publisher;  // null once the publisher is being destroyed; under `mutex`
+  };
+
   /// The callable behind a handle. `done` makes a second call (through a strong copy
   /// somebody kept) harmless.
   struct Remover {
-    Publisher* publisher;
+    std::shared_ptr<Anchor> anchor;
     Iterator entry;
     bool done = false;
-    void operator()() { publisher->remove(entry, done); }
+    void operator()() {
+      // Declared before the lock so that what they own dies after it is released:
+      // a listener's captures may have destructors that call back into this publisher.
+      std::shared_ptr<FunctionWrapper> released;
+      std::list<Entry> doomed;
+      std::lock_guard lock(anchor->mutex);
+      if (anchor->publisher == nullptr || done) {
+        return;
+      }
+      anchor->publisher->removeLocked(entry, released, doomed);
+      done = true;
+    }
   };
 
   std::weak_ptr<FunctionWrapper> add(Listener&& listener) {
@@ -134,22 +163,15 @@ class Publisher<std::function<void(Args...)>> {
     std::list<Entry> fresh;
     fresh.push_back(Entry{std::move(listener), nullptr});
     const Iterator entry = fresh.begin();
-    entry->handle = std::make_shared<FunctionWrapper>(Remover{this, entry});
+    entry->handle = std::make_shared<FunctionWrapper>(Remover{anchor, entry});
     std::weak_ptr<FunctionWrapper> weak = entry->handle;
-    std::lock_guard lock(mutex);
+    std::lock_guard lock(anchor->mutex);
     listeners.splice(listeners.end(), fresh);
     return weak;
   }
 
-  void remove(Iterator entry, bool& done) {
-    // Declared before the lock so that what they own dies after it is released:
-    // a listener's captures may have destructors that call back into this publisher.
-    std::shared_ptr<FunctionWrapper> released;
-    std::list<Entry> doomed;
-    std::lock_guard lock(mutex);
-    if (done) {
-      return;
-    }
+  /// Caller holds the mutex; what the entry owned is handed out to die after it.
+  void removeLocked(Iterator entry, std::shared_ptr<FunctionWrapper>& released, std::list<Entry>& doomed) {
     if (raising) {
       pendingRemovals.push_back(entry);
       entry->removalIndex = pendingRemovals.size() - 1;
@@ -157,7 +179,6 @@ class Publisher<std::function<void(Args...)>> {
     } else {
       doomed.splice(doomed.end(), listeners, entry);
     }
-    done = true;
   }
 
   void finishRaise(bool outermost) {
@@ -177,7 +198,8 @@ class Publisher<std::function<void(Args...)>> {
 
   std::list<Entry> listeners;
   std::vector<Iterator> pendingRemovals;
-  mutable std::recursive_mutex mutex;
+  // Holds the publisher's recursive mutex (see Anchor).
+  const std::shared_ptr<Anchor> anchor = std::make_shared<Anchor>(this);
   bool raising = false;
 };
 

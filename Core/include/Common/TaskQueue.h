@@ -18,8 +18,16 @@ namespace qel {
 /// does not contend with taking work off the front. Tasks run in the order they were
 /// pushed.
 ///
-/// The consumer operations (`tryPop`, `waitPop`, `waitForTask`, `runAll`, `clear`) must
-/// be called from one thread at a time; `push` and `size` from any thread.
+/// A queue can be closed for good by its consumer (`close`): what is queued then is
+/// destroyed, and whatever is pushed afterwards is destroyed at once instead of queued,
+/// so nobody waits on work that will never run. `reopen` undoes it.
+///
+/// Nodes are reused: the consumer hands the nodes of the tasks it ran back to the
+/// producers (a few hundred at most), so a queue in steady use allocates no nodes.
+///
+/// The operations that take tasks to run them (`tryPop`, `waitPop`, `waitForTask`,
+/// `runAll`) must be called from one thread at a time; the others from any thread (a
+/// close from another thread wakes a consumer waiting for work).
 class TaskQueue {
  public:
   TaskQueue();
@@ -27,7 +35,9 @@ class TaskQueue {
   TaskQueue(const TaskQueue&) = delete;
   TaskQueue& operator=(const TaskQueue&) = delete;
 
-  /// Append a task and wake a waiting consumer. A null task is ignored.
+  /// Append a task and wake a waiting consumer. A null task is ignored. On a closed
+  /// queue the task is destroyed before this returns (a packaged task inside breaks its
+  /// promise).
   void push(std::unique_ptr<WorkTask> task);
 
   /// The oldest task, or null when the queue is empty.
@@ -47,6 +57,12 @@ class TaskQueue {
   /// Destroy the queued tasks without running them (their promises break).
   void clear();
 
+  /// Refuse every later push (see `push`), then destroy the queued tasks.
+  void close();
+  /// Queue pushed tasks again.
+  void reopen();
+  bool isClosed() const;
+
   /// Tasks queued now (a snapshot: producers may be adding more).
   std::size_t size() const;
   bool empty() const { return size() == 0; }
@@ -64,15 +80,25 @@ class TaskQueue {
   /// Frees a chain node by node: a recursive unique_ptr teardown of a long queue
   /// would overflow the stack.
   static void destroyChain(std::unique_ptr<Node> chain);
+  /// A node for the tail: a spare one if there is one (caller holds tailMutex).
+  std::unique_ptr<Node> takeSpareLocked();
+  /// Hands emptied nodes back to the spares, up to the cap; frees the rest.
+  void recycle(std::unique_ptr<Node> chain);
 
   std::mutex headMutex;
   std::unique_ptr<Node> head;
-  std::mutex tailMutex;
+  mutable std::mutex tailMutex;
   Node* tail;
   // Waited on with tailMutex held: producers change the tail under that mutex, so a
   // consumer checking for work and going to sleep cannot miss a push in between.
   std::condition_variable taskAvailable;
   std::atomic<std::size_t> count{0};
+  // Emptied nodes ready for reuse, a chain through `next`; guarded by tailMutex, the
+  // lock every push takes anyway.
+  std::unique_ptr<Node> spares;
+  std::size_t spareCount = 0;
+  // Changed under tailMutex; atomic so that isClosed can look without taking it.
+  std::atomic<bool> closed{false};
 };
 
 }  // namespace qel

@@ -25,6 +25,9 @@ class WorkTask {
 /// The concrete task: a callable (a boost::packaged_task for work whose result or
 /// completion somebody waits on, a plain closure for fire-and-forget work) and its
 /// arguments (always an empty tuple in practice).
+///
+/// The cancelled flag lives inside the task: nothing outside it ever shares the flag, and
+/// a separate reference-counted flag would cost every posted call one more allocation.
 template <class F, class Tuple = std::tuple<>>
 class WorkTaskImpl final : public WorkTask {
  public:
@@ -32,7 +35,7 @@ class WorkTaskImpl final : public WorkTask {
 
   void run() override {
     std::lock_guard lock(mutex);
-    if (cancelled->load()) {
+    if (cancelled.load(std::memory_order_relaxed)) {
       return;
     }
     std::apply(function, arguments);
@@ -40,14 +43,15 @@ class WorkTaskImpl final : public WorkTask {
 
   void cancel() override {
     std::lock_guard lock(mutex);
-    cancelled->store(true);
+    cancelled.store(true, std::memory_order_relaxed);
   }
 
-  bool isCancelled() const { return cancelled->load(); }
+  bool isCancelled() const { return cancelled.load(std::memory_order_relaxed); }
 
  private:
   std::recursive_mutex mutex;
-  std::shared_ptr<std::atomic<bool>> cancelled = std::make_shared<std::atomic<bool>>(false);
+  // Written and read under `mutex`; atomic so that isCancelled may look without it.
+  std::atomic<bool> cancelled{false};
   F function;
   Tuple arguments;
 };

@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "Common/Cartographic.h"
 #include "Common/HeightReference.h"
@@ -106,6 +107,8 @@ class SceneImpl {
   MapProjection mapProjection_;
   double resolution_ = 1.0;
   mutable std::atomic<std::size_t> positionPickCount_{0};
+  // The primitives one frame updates, refilled in place (no allocation once warmed up).
+  std::vector<std::shared_ptr<PrimitiveBase>> updateList_;
 };
 
 }  // namespace qel

@@ -3,14 +3,16 @@
 #include <memory>
 
 #include "Common/FacadeCall.h"
+#include "Common/GuardedWeakPtr.h"
 #include "Viewer/CameraManipulatorImpl.h"
+// Complete here: a facade call asks its viewer whether it has ended.
+#include "Viewer/ViewerImpl.h"
 
 namespace qel {
 
-class ViewerImpl;
-
 /// Public base of camera manipulator facades: holds the implementation strongly and the
-/// viewer weakly. The viewer sets `viewer` when it takes the manipulator. The four
+/// viewer weakly. The viewer sets `viewer` when it takes the manipulator (on the main
+/// thread) while calls on other threads read it, hence the guarded pointer. The four
 /// settings below are carried to the implementation on the main thread.
 class CameraManipulator {
  public:
@@ -21,31 +23,30 @@ class CameraManipulator {
 
   /// Wheel units to zoom amount.
   virtual void setMouseZoomSpeed(double speed) {
-    FacadeCall::command(viewer, impl, [speed](CameraManipulatorImpl& m, ViewerImpl&) { m.setMouseZoomSpeed(speed); });
+    FacadeCall::command(viewer, impl, [speed](CameraManipulatorImpl& m) { m.setMouseZoomSpeed(speed); });
   }
   virtual void getMouseZoomSpeed(double& speed) const {
-    speed = FacadeCall::query(viewer, impl, [](CameraManipulatorImpl& m, ViewerImpl&) {
+    speed = FacadeCall::query(viewer, impl, [](CameraManipulatorImpl& m) {
       double s = 0.0;
       m.getMouseZoomSpeed(s);
       return s;
     });
   }
   virtual void setMouseTiltLessZeroEnable(bool enable) {
-    FacadeCall::command(viewer, impl,
-                        [enable](CameraManipulatorImpl& m, ViewerImpl&) { m.setMouseTiltLessZeroEnable(enable); });
+    FacadeCall::command(viewer, impl, [enable](CameraManipulatorImpl& m) { m.setMouseTiltLessZeroEnable(enable); });
   }
   virtual bool isMouseTiltLessZeroEnable() const {
-    return FacadeCall::query(viewer, impl,
-                             [](CameraManipulatorImpl& m, ViewerImpl&) { return m.isMouseTiltLessZeroEnable(); });
+    return FacadeCall::query(viewer, impl, [](CameraManipulatorImpl& m) { return m.isMouseTiltLessZeroEnable(); });
   }
 
   const std::shared_ptr<CameraManipulatorImpl>& _getImplHandle() const noexcept { return impl; }
-  std::weak_ptr<ViewerImpl> _getViewer() const { return viewer; }
-  void _setViewer(std::weak_ptr<ViewerImpl> v) { viewer = std::move(v); }
+  std::weak_ptr<ViewerImpl> _getViewer() const { return viewer.load(); }
+  /// Safe while other threads call the facade.
+  void _setViewer(std::weak_ptr<ViewerImpl> v) { viewer.store(std::move(v)); }
 
  protected:
   std::shared_ptr<CameraManipulatorImpl> impl;
-  std::weak_ptr<ViewerImpl> viewer;
+  GuardedWeakPtr<ViewerImpl> viewer;
 };
 
 }  // namespace qel

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
@@ -39,13 +40,27 @@ class CameraManipulator;
 /// called: each event goes to the handlers registered when its delivery starts, less those
 /// removed meanwhile, so a handler added during a frame gets events from the next one on.
 ///
-/// `queueEvent` and `releaseAllKeys` may be called from any thread; everything else
-/// belongs to the main thread.
+/// `queueEvent`, `releaseAllKeys`, `stop` and `hasEnded` may be called from any thread;
+/// everything else belongs to the main thread.
+///
+/// End of life. A viewer ends once, whichever comes first: `stop()`, the application
+/// releasing the last pointer `create` gave it (or a copy of it; also when a facade call
+/// on another thread still holds the viewer at that moment), or the registered main
+/// thread ending. From then on the facades treat it as gone: commands do nothing and
+/// queries return their default, also those that were waiting for the main thread when
+/// it ended (their queued work is dropped at once). Work posted from other threads is
+/// never run on its callers instead, since the old main thread may still be using the
+/// implementations. Frames may still be run; they no longer see posted work.
+///
+/// Per frame the viewer allocates nothing once warmed up (the event queue, the handler
+/// list it walks and the cursor history keep their capacity).
 class ViewerImpl : public std::enable_shared_from_this<ViewerImpl> {
  public:
   using TimePoint = std::chrono::steady_clock::time_point;
 
-  /// A viewer over a new scene (procedural terrain, an 800 × 600 window).
+  /// A viewer over a new scene (procedural terrain, an 800 × 600 window). The returned
+  /// pointer and its copies are the application's: when the last of them is released
+  /// the viewer ends (see the class comment), even if the library still holds it.
   static std::shared_ptr<ViewerImpl> create();
   static std::shared_ptr<ViewerImpl> create(std::shared_ptr<SceneImpl> scene);
   ~ViewerImpl();
@@ -93,11 +108,15 @@ class ViewerImpl : public std::enable_shared_from_this<ViewerImpl> {
   void setRenderCallback(std::function<void(ViewerImpl&)> callback);
 
   /// Registers the calling thread as the main thread of AsyncSystem: from then on the
-  /// facades' calls from other threads are queued and run by `frame`.
+  /// facades' calls from other threads are queued and run by `frame`. Does nothing once
+  /// the viewer has ended.
   void registerMainThread();
-  /// Stops: clears the main-thread registration (if this viewer made it) and destroys
-  /// pending main-thread tasks, so that waiting queries end with a broken promise.
+  /// Ends the viewer (see the class comment): if it registered the main thread, that
+  /// thread's queue is closed and the work waiting in it is dropped, so every waiting
+  /// query returns at once. Calling it again does nothing.
   void stop();
+  /// The viewer has ended (also when the main thread it registered has ended).
+  bool hasEnded() const noexcept;
 
   void setSceneCursor(CursorAction action);
   /// The cursor shown now.
@@ -118,24 +137,37 @@ class ViewerImpl : public std::enable_shared_from_this<ViewerImpl> {
   void deliverFrameEvent();
   void runKeyboardStep();
   bool isRegistered(const EventHandler* handler) const noexcept;
+  /// Ends the viewer when the application's last pointer goes, then lets go of it.
+  struct EndWhenReleased {
+    std::shared_ptr<ViewerImpl> viewer;
+    void operator()(ViewerImpl* /*same object as viewer*/);
+  };
 
   std::shared_ptr<SceneImpl> scene_;
   Scene publicScene_;
   std::unique_ptr<Viewer> viewer_;
   std::vector<std::shared_ptr<EventHandler>> handlers_;
+  // The handlers one delivery walks (a copy of handlers_, refilled in place each time).
+  std::vector<std::shared_ptr<EventHandler>> deliveryHandlers_;
   std::shared_ptr<CameraManipulatorImpl> manipulator_;
   // Guards the queue and the held keys: window systems may queue from their own thread.
   mutable std::mutex queueMutex_;
   std::vector<GUIEventAdapter> queuedEvents_;
+  // The events one frame delivers, swapped with queuedEvents_ so both keep their capacity.
+  std::vector<GUIEventAdapter> deliveringEvents_;
   // Key code -> every modifier mask the key went down with while held.
   std::map<std::int32_t, std::int32_t> heldKeyModifiers_;
-  std::function<void(ViewerImpl&)> renderCallback_;
+  // Shared, so that a frame can hold on to it (it may replace itself) without copying it.
+  std::shared_ptr<const std::function<void(ViewerImpl&)>> renderCallback_;
   TimePoint frameStamp_{};
   std::uint64_t frameNumber_ = 0;
   CursorAction cursor_ = CursorAction::Default;
   std::vector<CursorAction> cursorHistory_;
-  bool registeredMainThread_ = false;
-  std::uint32_t registeredThreadId_ = 0;
+  // Written on the main thread, read by `stop` on whichever thread ends the viewer.
+  std::atomic<bool> registeredMainThread_{false};
+  std::atomic<std::uint32_t> registeredThreadId_{0};
+  // Mutable: `hasEnded` notes there that the main thread ended.
+  mutable std::atomic<bool> ended_{false};
   bool inFrame_ = false;
 };
 

@@ -24,11 +24,28 @@ void rethrowForFuture() {
 
 }  // namespace detail
 
+namespace {
+
+/// Closes the main thread's queue when that thread ends while still registered: tasks
+/// posted to it afterwards would otherwise wait for ever.
+struct MainThreadExitGuard {
+  bool armed = false;
+  ~MainThreadExitGuard() {
+    if (armed) {
+      AsyncSystem::instance(false).closeMainThread(AsyncSystem::currentThreadId());
+    }
+  }
+};
+
+}  // namespace
+
 AsyncSystem& AsyncSystem::instance(bool reset) {
   static AsyncSystem system;
   if (reset) {
+    std::lock_guard lock(system.registration);
     system.unregisterMainThread();
     system.discardMainThreadTasks();
+    system.mainThreadTasks.reopen();
   }
   return system;
 }
@@ -40,9 +57,22 @@ std::uint32_t AsyncSystem::currentThreadId() {
 }
 
 void AsyncSystem::registerMainThread() {
+  thread_local MainThreadExitGuard exitGuard;
+  exitGuard.armed = true;
+  std::lock_guard lock(registration);
   // The id is published before the flag, so a poster that sees the flag sees the id.
   mainThreadId.store(currentThreadId(), std::memory_order_release);
   hasMainThreadId.store(true, std::memory_order_release);
+  mainThreadTasks.reopen();
+}
+
+bool AsyncSystem::closeMainThread(std::uint32_t threadId) {
+  std::lock_guard lock(registration);
+  if (!hasMainThreadId.load(std::memory_order_acquire) || mainThreadId.load(std::memory_order_acquire) != threadId) {
+    return false;
+  }
+  mainThreadTasks.close();
+  return true;
 }
 
 void AsyncSystem::unregisterMainThread() { hasMainThreadId.store(false, std::memory_order_release); }

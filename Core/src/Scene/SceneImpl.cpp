@@ -100,7 +100,15 @@ void SceneImpl::render(std::chrono::steady_clock::time_point frameTime) {
   ++frameState_->frameNumber;
   frameState_->cullingVolume = CullingVolume::fromCamera(*camera_);
   if (dataSourceFrameWork_) dataSourceFrameWork_->update(*frameState_);
-  primitives_->update(*frameState_);
+  // The collection's own update walks a fresh copy of its list, one allocation a frame;
+  // the scene walks a copy kept from frame to frame instead (same rule: a primitive may
+  // add or remove primitives, and one removed meanwhile lives until its update returns).
+  updateList_.assign(primitives_->all().begin(), primitives_->all().end());
+  struct ReleaseOnExit {
+    std::vector<std::shared_ptr<PrimitiveBase>>& list;
+    ~ReleaseOnExit() { list.clear(); }
+  } release{updateList_};
+  for (const std::shared_ptr<PrimitiveBase>& primitive : updateList_) primitive->update(*frameState_);
   frameState_->taskQueue.runAll();
   postCull_->raiseEvent(*this, frameTime);
 }

@@ -73,7 +73,18 @@ std::shared_ptr<ViewerImpl> ViewerImpl::create(std::shared_ptr<SceneImpl> scene)
   if (!scene) {
     return create();
   }
-  return std::shared_ptr<ViewerImpl>(new ViewerImpl(std::move(scene)));
+  // Two owners: the library's (the first, which weak_from_this and so every facade's
+  // viewer reference follow) and the application's, whose last release ends the viewer.
+  // A query waiting on another thread holds the library's, so it cannot keep the viewer
+  // from ending when the application lets go.
+  std::shared_ptr<ViewerImpl> library(new ViewerImpl(std::move(scene)));
+  ViewerImpl* const raw = library.get();
+  return std::shared_ptr<ViewerImpl>(raw, EndWhenReleased{std::move(library)});
+}
+
+void ViewerImpl::EndWhenReleased::operator()(ViewerImpl*) {
+  const std::shared_ptr<ViewerImpl> last = std::move(viewer);
+  last->stop();
 }
 
 ViewerImpl::ViewerImpl(std::shared_ptr<SceneImpl> scene)
@@ -81,7 +92,10 @@ ViewerImpl::ViewerImpl(std::shared_ptr<SceneImpl> scene)
       publicScene_(scene_),
       // The face handed to handlers must not own this object (the object owns it): an
       // aliasing pointer with no owner gives it a pointer without a reference count.
-      viewer_(std::make_unique<Viewer>(std::shared_ptr<ViewerImpl>(std::shared_ptr<ViewerImpl>(), this))) {}
+      viewer_(std::make_unique<Viewer>(std::shared_ptr<ViewerImpl>(std::shared_ptr<ViewerImpl>(), this))) {
+  // The history's whole capacity up front, so that dragging never allocates for it.
+  cursorHistory_.reserve(kMaxCursorHistory);
+}
 
 ViewerImpl::~ViewerImpl() { stop(); }
 
@@ -175,13 +189,17 @@ void ViewerImpl::frame() {
     runGuarded(__LINE__, kFunction, "draining the main-thread queue", [&] { async.drainMainThreadTasks(); });
   }
 
-  // 2. Input. Events queued while these are delivered wait for the next frame.
-  std::vector<GUIEventAdapter> events;
+  // 2. Input. Events queued while these are delivered wait for the next frame. The two
+  // buffers trade places and keep their capacity: no allocation once warmed up.
   {
     std::lock_guard lock(queueMutex_);
-    events.swap(queuedEvents_);
+    deliveringEvents_.swap(queuedEvents_);
   }
-  for (const GUIEventAdapter& event : events) {
+  struct ClearOnExit {
+    std::vector<GUIEventAdapter>& events;
+    ~ClearOnExit() { events.clear(); }
+  } clearDelivered{deliveringEvents_};
+  for (const GUIEventAdapter& event : deliveringEvents_) {
     deliverInput(event);
   }
 
@@ -198,19 +216,23 @@ void ViewerImpl::frame() {
                [&] { manipulator->updateCamera(scene_->getCamera()); });
   }
 
-  // 7. Drawing. A copy, so that the callback may replace itself.
-  if (renderCallback_) {
-    const auto callback = renderCallback_;
-    runGuarded(__LINE__, kFunction, "the render callback", [&] { callback(*this); });
+  // 7. Drawing. Held by a second reference, so that the callback may replace itself.
+  if (const auto callback = renderCallback_) {
+    runGuarded(__LINE__, kFunction, "the render callback", [&] { (*callback)(*this); });
   }
 }
 
 template <class F>
 void ViewerImpl::deliverToHandlers(int line, const char* function, F&& deliver) {
   // A copy of the list, so handlers may add and remove handlers while being called; one
-  // removed meanwhile is skipped (the snapshot still keeps it alive until we are done).
-  const auto handlers = handlers_;
-  for (const auto& handler : handlers) {
+  // removed meanwhile is skipped (the copy still keeps it alive until we are done). The
+  // copy is refilled in place: no allocation unless the list grew.
+  deliveryHandlers_.assign(handlers_.begin(), handlers_.end());
+  struct ReleaseOnExit {
+    std::vector<std::shared_ptr<EventHandler>>& handlers;
+    ~ReleaseOnExit() { handlers.clear(); }
+  } release{deliveryHandlers_};
+  for (const auto& handler : deliveryHandlers_) {
     auto* guiHandler = dynamic_cast<GUIEventHandler*>(handler.get());
     if (guiHandler == nullptr || !isRegistered(handler.get())) {
       continue;
@@ -261,31 +283,55 @@ void ViewerImpl::runKeyboardStep() {
   }
 }
 
-void ViewerImpl::setRenderCallback(std::function<void(ViewerImpl&)> callback) { renderCallback_ = std::move(callback); }
+void ViewerImpl::setRenderCallback(std::function<void(ViewerImpl&)> callback) {
+  renderCallback_ = callback ? std::make_shared<const std::function<void(ViewerImpl&)>>(std::move(callback)) : nullptr;
+}
 
 void ViewerImpl::registerMainThread() {
+  if (hasEnded()) {
+    return;
+  }
+  registeredThreadId_.store(AsyncSystem::currentThreadId(), std::memory_order_release);
+  registeredMainThread_.store(true, std::memory_order_release);
   AsyncSystem& async = AsyncSystem::instance(false);
   async.registerMainThread();
-  registeredMainThread_ = true;
-  registeredThreadId_ = AsyncSystem::currentThreadId();
+  // Ended meanwhile on another thread, which may have looked before the registration.
+  if (hasEnded()) {
+    async.closeMainThread(registeredThreadId_.load(std::memory_order_acquire));
+  }
+}
+
+bool ViewerImpl::hasEnded() const noexcept {
+  if (ended_.load(std::memory_order_acquire)) {
+    return true;
+  }
+  if (!registeredMainThread_.load(std::memory_order_acquire)) {
+    return false;
+  }
+  // Its main thread ended without stopping it: AsyncSystem closed that thread's queue.
+  // Remembered, so that a later main thread of another viewer does not revive this one.
+  const AsyncSystem& async = AsyncSystem::instance(false);
+  if (async.isMainThreadClosed() &&
+      async.mainThreadId.load(std::memory_order_acquire) == registeredThreadId_.load(std::memory_order_acquire)) {
+    ended_.store(true, std::memory_order_release);
+    return true;
+  }
+  return false;
 }
 
 void ViewerImpl::stop() {
-  if (!registeredMainThread_) {
+  // The flag first: a facade call that sees it posts nothing, and one that posted just
+  // before finds its work dropped below and, seeing the flag, answers with the default.
+  if (ended_.exchange(true, std::memory_order_acq_rel)) {
     return;
   }
-  registeredMainThread_ = false;
-  AsyncSystem& async = AsyncSystem::instance(false);
-  // Another viewer may have registered its own thread since: that registration and its
-  // queue are not ours to end.
-  if (!async.hasMainThreadId.load(std::memory_order_acquire) ||
-      async.mainThreadId.load(std::memory_order_acquire) != registeredThreadId_) {
+  if (!registeredMainThread_.load(std::memory_order_acquire)) {
     return;
   }
-  // Unregister first, so that calls made from now on run on their callers instead of
-  // queueing behind a loop that will not drain again; then break what is queued.
-  async.unregisterMainThread();
-  async.discardMainThreadTasks();
+  // Closed, not unregistered: calls from other threads must not start running on their
+  // callers while the old main thread may still be in a frame. Another viewer may have
+  // registered its own thread since; that registration is not ours to close.
+  AsyncSystem::instance(false).closeMainThread(registeredThreadId_.load(std::memory_order_acquire));
 }
 
 void ViewerImpl::setSceneCursor(CursorAction action) {
