@@ -20,6 +20,12 @@
 
 namespace qel {
 
+class BoundingRegion;
+class Layer;
+namespace Feature {
+class Feature;
+}
+
 /// The application's handle on the globe camera. Every call may come from any thread:
 /// it checks that its viewer still exists and carries the work to the viewer's main
 /// thread. Commands return at once; queries wait for their answer.
@@ -107,6 +113,20 @@ class GlobeManipulator : public CameraManipulator {
   /// Frames a sphere (see `ZoomOptions`); null options mean all defaults. A sphere centred
   /// at the Earth's centre is not flown to.
   void flyTo(const BoundingSphere& sphere, const ZoomOptions* options = nullptr);
+  /// Looks straight down on a region from 3 × the radius of the sphere holding it. An
+  /// empty region, or one whose box is centred at the Earth's centre, is not flown to.
+  void flyTo(const BoundingRegion& region, std::optional<double> duration = std::nullopt);
+  /// Looks straight down on a layer once it is ready (at once if it is), on the thread
+  /// that makes it ready, with heights relative to the terrain. A layer spanning more
+  /// than 299° of longitude or 119° of latitude is shown as the whole globe. Nothing for
+  /// a layer outside a scene, hidden, or without an extent; nothing once the facade is gone.
+  void flyTo(const Layer& layer, std::optional<double> duration = std::nullopt);
+  /// Looks straight down on a shown feature of a shown layer, framing its extent, with
+  /// heights read by its style's height reference. Where the extent is only known once
+  /// the scene has drawn the feature, this waits for the main thread's frames: never
+  /// call it on the main thread (it then does nothing). A screen-space point has no
+  /// place to fly to.
+  void flyTo(const Feature::Feature& feature, std::optional<double> duration = std::nullopt);
   /// Flies to a target whose height (metres) is relative to, or clamped on, the surface
   /// named by `reference`, retargeting while the surface loads. One such flight is
   /// pending per facade: a new one removes the previous. Reference 0 is a plain flight.

@@ -11,7 +11,8 @@
 #include "Common/Ray.h"
 #include "Manipulator/GlobeManipulatorImpl.h"
 #include "Manipulator/NavigationMath.h"
-#include "Renderer/Camera.h"
+#include "Scene/CullingVolume.h"
+#include "Scene/FrameState.h"
 #include "Scene/SceneImpl.h"
 
 namespace qel {
@@ -74,13 +75,9 @@ std::optional<std::pair<double, Vector3<double>>> hitInFront(const Ray& ray, dou
   return std::make_pair(interval->start, ray.getPoint(interval->start));
 }
 
-/// The point shows in the render camera's view.
+/// The point lies in what the last frame saw.
 bool inView(const SceneImpl& scene, const Vector3<double>& point) {
-  const Camera& camera = scene.getCamera();
-  const auto window = camera.worldToWindow(point);
-  if (!window) return false;
-  const Viewport& v = camera.getViewport();
-  return window->x >= v.x0 && window->x <= v.x1 && window->y >= v.y0 && window->y <= v.y1;
+  return scene.getFrameState().cullingVolume.computeVisibility(BoundingSphere{point, 0.0}) == Intersect::Inside;
 }
 
 }  // namespace

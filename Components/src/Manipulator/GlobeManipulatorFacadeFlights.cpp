@@ -37,9 +37,6 @@ constexpr std::string_view kPoseNaN = "飞行相机终点坐标为无效值。";
 
 /// Default view of a sphere: from the north, 45° down.
 constexpr double kDefaultSpherePitch = -Math::PI_OVER_FOUR;
-/// Range for a sphere of radius 0 (metres), and the least range of any sphere flight.
-constexpr double kPointSphereRange = 100.0;
-constexpr double kMinimumSphereRange = 1.0;
 
 /// Automatic duration of a height-referenced flight: as for any flight.
 constexpr double kMetresPerAutoSecond = 1000000.0;
@@ -98,15 +95,6 @@ void flyToViewpoint(const std::weak_ptr<ViewerImpl>& viewer, const std::shared_p
   options.timeOffset = timeOffset;
   options.complete = announceCompletion(publisher);
   postFlight(viewer, impl, std::move(options));
-}
-
-/// The range that fits a sphere in the camera's view (metres).
-double rangeToFit(const SceneImpl& scene, double radius) {
-  if (radius == 0.0) return kPointSphereRange;
-  const PerspectiveFrustum& frustum = scene.getCamera().getFrustum();
-  const double halfTan = std::tan(frustum.getFovy() / 2.0);
-  const double range = std::max(radius / halfTan, radius / (frustum.getAspectRatio() * halfTan));
-  return std::max(kMinimumSphereRange, std::min(range, std::numeric_limits<double>::infinity()));
 }
 
 /// The state of one height-referenced flight's per-frame listener.
@@ -195,7 +183,7 @@ void GlobeManipulator::flyTo(const Viewpose& pose, std::optional<double> duratio
   FlightOptions options;
   options.destination = p;
   options.heading = -std::atan2(2.0 * (q.w * q.z + q.x * q.y), 1.0 - 2.0 * (q.y * q.y + q.z * q.z));
-  options.pitch = -std::asin(Math::clamp(2.0 * (q.w * q.y - q.z * q.x), -1.0, 1.0));
+  options.pitch = -Math::asinClamped(2.0 * (q.w * q.y - q.z * q.x));
   options.duration = 0.0;
   options.timeOffset = timeOffset;
   options.complete = announceCompletion(flyCompleted);
@@ -208,7 +196,7 @@ void GlobeManipulator::flyTo(const BoundingSphere& sphere, const ZoomOptions* op
   const std::array<double, 3> offset =
       options && options->offset ? *options->offset : std::array<double, 3>{0.0, kDefaultSpherePitch, 0.0};
   const SceneImpl& scene = locked->getScene();
-  const double range = offset[2] == 0.0 ? rangeToFit(scene, sphere.radius) : offset[2];
+  const double range = offset[2] == 0.0 ? facadeflight::rangeToFit(scene, sphere.radius) : offset[2];
   const auto c = scene.getMapProjection().getEllipsoid().cartesianToCartographic(sphere.center);
   if (!c) return;
   flyTo(Viewpoint{c->longitude, c->latitude, c->height, offset[0], offset[1], range},

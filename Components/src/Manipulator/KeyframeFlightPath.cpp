@@ -5,8 +5,8 @@
 
 #include <algorithm>
 #include <chrono>
-#include <limits>
 
+#include "Common/Math.h"
 #include "Common/Transforms.h"
 #include "Manipulator/GlobeManipulatorImpl.h"
 #include "Scene/SceneImpl.h"
@@ -18,7 +18,7 @@ namespace {
 
 constexpr double kMicrosecondsPerSecond = 1000000.0;
 /// A peak height below both ends: the legs change height linearly.
-constexpr double kNoPeak = -std::numeric_limits<double>::infinity();
+constexpr double kNoPeak = Math::NEG_INFINITY;
 
 double secondsBetween(std::chrono::steady_clock::time_point from, std::chrono::steady_clock::time_point to) {
   const auto us = std::chrono::duration_cast<std::chrono::microseconds>(to - from).count();
