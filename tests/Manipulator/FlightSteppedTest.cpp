@@ -33,8 +33,8 @@ double turnAbout(const Vector3<double>& axis, const Vector3<double>& from, const
 TEST(FlightCameraState, FlightLasts334FramesAndEndsOnTheViewpoint) {
   TestHost host;
   host.setPose(Cartographic(Math::toRadians(10.0), Math::toRadians(45.0), 30000.0), 0.0, -90.0);
-  const Viewpoint target{Math::toRadians(10.3), Math::toRadians(45.2), 0.0, Math::toRadians(40.0),
-                         Math::toRadians(-60.0), 8000.0};
+  const Viewpoint target{Math::toRadians(10.3), Math::toRadians(45.2),  0.0,
+                         Math::toRadians(40.0), Math::toRadians(-60.0), 8000.0};
   host.impl().flyTo(target);
   EXPECT_FALSE(host.impl().isFlying());  // starts with the next frame
   host.frame();
@@ -97,10 +97,10 @@ struct OrbitCase {
   const char* name;
   double amount;
   GlobeManipulator::FlyRepeatType repeat;
-  double speed;           // degrees per second
-  int frameMs;            // frame spacing
-  int expectedFrames;     // frames flown
-  double expectedDegrees; // signed turn of the eye about the axis through the centre
+  double speed;            // degrees per second
+  int frameMs;             // frame spacing
+  int expectedFrames;      // frames flown
+  double expectedDegrees;  // signed turn of the eye about the axis through the centre
 };
 
 class FlightOrbit : public ::testing::TestWithParam<OrbitCase> {};

@@ -16,7 +16,8 @@
 namespace qel::test {
 
 inline Vector3<double> at(double lonDeg, double latDeg, double height) {
-  return Ellipsoid::WGS84.cartographicToCartesian(Cartographic(Math::toRadians(lonDeg), Math::toRadians(latDeg), height));
+  return Ellipsoid::WGS84.cartographicToCartesian(
+      Cartographic(Math::toRadians(lonDeg), Math::toRadians(latDeg), height));
 }
 
 inline Cartographic geographic(const Vector3<double>& p) {
