@@ -23,6 +23,9 @@ class SceneImpl;
 ///
 /// Main thread only. Owned by its scene and destroyed first when the scene goes: the
 /// layers under it then no longer have a scene.
+///
+/// Every member is defined out of line, on purpose: a program that uses the display
+/// thereby links this module, whose loading is what gives its scenes a display.
 class DataSourceDisplay : public PrimitiveBase {
  public:
   /// The display of `scene`. `sceneHandle` is what the layers under it hand out as
@@ -31,14 +34,14 @@ class DataSourceDisplay : public PrimitiveBase {
   ~DataSourceDisplay() override;
 
   /// The data source that features drawn by the editors are placed in.
-  const std::shared_ptr<DataSource>& getDefaultDataSource() const noexcept { return defaultDataSource_; }
+  const std::shared_ptr<DataSource>& getDefaultDataSource() const noexcept;
   /// The layer every data source of the scene lies under; its scene is this display's.
-  const std::shared_ptr<Layer>& getRootLayer() const noexcept { return root_; }
+  const std::shared_ptr<Layer>& getRootLayer() const noexcept;
   /// Adds a data source (null or already added: nothing); it is drawn from the next frame.
   void add(const std::shared_ptr<DataSource>& dataSource);
   /// Takes a data source out (not the default one); false when it is not in the display.
   bool remove(const DataSource& dataSource);
-  const std::vector<std::shared_ptr<DataSource>>& getDataSources() const noexcept { return dataSources_; }
+  const std::vector<std::shared_ptr<DataSource>>& getDataSources() const noexcept;
 
   /// The sphere holding what is drawn for `entity`, into `result`:
   /// - `Done`: `result` is set;

@@ -48,6 +48,16 @@ DataSourceDisplay::~DataSourceDisplay() {
   for (const std::shared_ptr<DataSource>& source : dataSources_) source->_setParent(nullptr);
 }
 
+const std::shared_ptr<DataSource>& DataSourceDisplay::getDefaultDataSource() const noexcept {
+  return defaultDataSource_;
+}
+
+const std::shared_ptr<Layer>& DataSourceDisplay::getRootLayer() const noexcept { return root_; }
+
+const std::vector<std::shared_ptr<DataSource>>& DataSourceDisplay::getDataSources() const noexcept {
+  return dataSources_;
+}
+
 void DataSourceDisplay::add(const std::shared_ptr<DataSource>& dataSource) {
   if (!dataSource) return;
   if (std::find(dataSources_.begin(), dataSources_.end(), dataSource) != dataSources_.end()) return;
