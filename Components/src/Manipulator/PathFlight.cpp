@@ -75,6 +75,7 @@ void GlobeManipulatorImpl::flyEyeAlongWithLineRollYawPitch() {
   FlightState& f = flightState;
   const auto n = static_cast<std::int32_t>(f.pathPoints.size());
   std::int32_t i = f.pathSegment;
+  const std::int32_t startSegment = i;
   if (i >= n - 1) {
     f.flying = false;
     return;
@@ -168,16 +169,15 @@ void GlobeManipulatorImpl::flyEyeAlongWithLineRollYawPitch() {
       }
     }
   }
-  f.pathSegment = i;
-
   Vector3<double> travel = d;
   if (onArc && !(p == previous)) {
     travel = (p - previous).normalized();
-  } else if (i < n - 1) {
+  } else if (i != startSegment && i < n - 1) {
     travel = (cartesian(f.pathPoints[static_cast<std::size_t>(i) + 1]) -
               cartesian(f.pathPoints[static_cast<std::size_t>(i)]))
                  .normalized();
   }
+  f.pathSegment = i;
   const HeadingPitchRoll& att = f.pathAttitude;
   orientation = attitudeAlong(p, travel, att.heading, att.pitch, att.roll);
   position = p;
