@@ -252,21 +252,23 @@ TweenOptions FlightPath::createTween(ViewerImpl& viewer, const FlightOptions& op
     return emptyFlight(std::move(land), options.cancel);
   }
 
+  // The step converts both ends once; the easing reads their heights from it.
+  FlightStep step = createUpdate3D(viewer, *m, duration, 0.0, destination, target, options.maximumHeight);
   std::function<double(double)> easing = options.easingFunction;
   if (!easing) {
-    const double startHeight = ellipsoid.cartesianToCartographic(position).value_or(Cartographic()).height;
+    const double startHeight = step.height.startHeight;
     double endHeight = destination.z;
-    if (mode == kMode3D) endHeight = ellipsoid.cartesianToCartographic(destination).value_or(Cartographic()).height;
+    if (mode == kMode3D) endHeight = std::isnan(step.height.endHeight) ? 0.0 : step.height.endHeight;
     easing = startHeight > endHeight && startHeight > kEaseOutAbove ? Easing(cubicOut) : Easing(quinticInOut);
   }
-  const double easedOffset = duration * easing(std::min(options.timeOffset / duration, 1.0));
+  step.easedOffset = duration * easing(std::min(options.timeOffset / duration, 1.0));
 
   TweenOptions t;
   t.startValue = 0.0;
   t.stopValue = duration;
   t.duration = duration;
   t.delay = -options.timeOffset;
-  t.update = createUpdate3D(viewer, *m, duration, easedOffset, destination, target, options.maximumHeight);
+  t.update = step;
   t.easingFunction = std::move(easing);
   t.complete = options.complete;
   t.cancel = options.cancel;
