@@ -38,30 +38,27 @@ GlobeManipulatorImpl::ViewpointPublisher& GlobeManipulator::getViewpointChanged(
 }
 
 void GlobeManipulator::turnNorthUp() {
-  FacadeCall::command(viewer, globeImpl(), [](GlobeManipulatorImpl& m, ViewerImpl&) { m.turnNorthUp(); });
+  FacadeCall::command(viewer, globeImpl(), [](GlobeManipulatorImpl& m) { m.turnNorthUp(); });
 }
 
 void GlobeManipulator::lookDown() {
-  FacadeCall::command(viewer, globeImpl(), [](GlobeManipulatorImpl& m, ViewerImpl&) { m.lookDown(); });
+  FacadeCall::command(viewer, globeImpl(), [](GlobeManipulatorImpl& m) { m.lookDown(); });
 }
 
 bool GlobeManipulator::isTopViewFixed() const {
-  return FacadeCall::query(viewer, globeImpl(),
-                           [](GlobeManipulatorImpl& m, ViewerImpl&) { return m.isTopViewFixed(); });
+  return FacadeCall::query(viewer, globeImpl(), [](GlobeManipulatorImpl& m) { return m.isTopViewFixed(); });
 }
 
 void GlobeManipulator::setTopViewFixed(bool fixed) {
-  FacadeCall::command(viewer, globeImpl(), [fixed](GlobeManipulatorImpl& m, ViewerImpl&) { m.setTopViewFixed(fixed); });
+  FacadeCall::command(viewer, globeImpl(), [fixed](GlobeManipulatorImpl& m) { m.setTopViewFixed(fixed); });
 }
 
 bool GlobeManipulator::isUndergroundAllowed() const {
-  return FacadeCall::query(viewer, globeImpl(),
-                           [](GlobeManipulatorImpl& m, ViewerImpl&) { return m.isUndergroundAllowed(); });
+  return FacadeCall::query(viewer, globeImpl(), [](GlobeManipulatorImpl& m) { return m.isUndergroundAllowed(); });
 }
 
 void GlobeManipulator::setUndergroundAllowed(bool allowed) {
-  FacadeCall::command(viewer, globeImpl(),
-                      [allowed](GlobeManipulatorImpl& m, ViewerImpl&) { m.setUndergroundAllowed(allowed); });
+  FacadeCall::command(viewer, globeImpl(), [allowed](GlobeManipulatorImpl& m) { m.setUndergroundAllowed(allowed); });
 }
 
 void GlobeManipulator::setFov(const Radian& fov) {
@@ -72,14 +69,14 @@ void GlobeManipulator::setFov(const Radian& fov) {
 
 void GlobeManipulator::setKeyOperaterSpeed(double pan, double pitch, double rotate, double move) {
   FacadeCall::command(viewer, globeImpl(),
-                      [=](GlobeManipulatorImpl& m, ViewerImpl&) { m.setKeyOperaterSpeed(pan, pitch, rotate, move); });
+                      [=](GlobeManipulatorImpl& m) { m.setKeyOperaterSpeed(pan, pitch, rotate, move); });
 }
 
 void GlobeManipulator::getKeyOperaterSpeed(double& pan, double& pitch, double& rotate, double& move) const {
   struct Speeds {
     double pan = 0.0, pitch = 0.0, rotate = 0.0, move = 0.0;
   };
-  const Speeds s = FacadeCall::query(viewer, globeImpl(), [](GlobeManipulatorImpl& m, ViewerImpl&) {
+  const Speeds s = FacadeCall::query(viewer, globeImpl(), [](GlobeManipulatorImpl& m) {
     Speeds out;
     m.getKeyOperaterSpeed(out.pan, out.pitch, out.rotate, out.move);
     return out;

@@ -242,14 +242,14 @@ void GlobeManipulator::flyTo(const Viewpoint& viewpoint, HeightReference referen
 }
 
 void GlobeManipulator::flyAroundPoint(const Cartographic& centre, const FlyAroundPointOptions& o) {
-  FacadeCall::command(viewer, globeImpl(), [centre, o](GlobeManipulatorImpl& m, ViewerImpl&) {
+  FacadeCall::command(viewer, globeImpl(), [centre, o](GlobeManipulatorImpl& m) {
     m.setOrbitStep(o.speed / 60.0);  // degrees per second at 60 frames a second
     m.flyAroundPoint(centre, o.loop, o.amount, o.repeatType, o.tag);
   });
 }
 
 void GlobeManipulator::flyAlongPolyline(const std::vector<Cartographic>& points, const FlyAlongPolylineOptions& o) {
-  FacadeCall::command(viewer, globeImpl(), [points, o](GlobeManipulatorImpl& m, ViewerImpl&) {
+  FacadeCall::command(viewer, globeImpl(), [points, o](GlobeManipulatorImpl& m) {
     m.flyEyeAlongWithLineRollYawPitch(points, o.attitude, o.speed, o.smoothTurns, o.turnRadius, o.turnSpeed, o.reserved,
                                       o.tag);
   });
@@ -258,7 +258,7 @@ void GlobeManipulator::flyAlongPolyline(const std::vector<Cartographic>& points,
 Viewpoint GlobeManipulator::getViewpoint() const {
   const std::shared_ptr<ViewerImpl> locked = viewer.lock();
   if (!locked) return Viewpoint{};
-  const Viewpose pose = FacadeCall::query(viewer, globeImpl(), [](GlobeManipulatorImpl& m, ViewerImpl&) {
+  const Viewpose pose = FacadeCall::query(viewer, globeImpl(), [](GlobeManipulatorImpl& m) {
     return Viewpose{m.getPosition(), m.getOrientation()};
   });
   // The pick runs here, on the caller's thread, against the camera of the last frame.
@@ -273,7 +273,7 @@ Viewpoint GlobeManipulator::getViewpoint() const {
 
 void GlobeManipulator::setFlightPath(std::shared_ptr<FlightPath> path) {
   FacadeCall::command(viewer, globeImpl(),
-                      [path = std::move(path)](GlobeManipulatorImpl& m, ViewerImpl&) { m.setFlightPath(path); });
+                      [path = std::move(path)](GlobeManipulatorImpl& m) { m.setFlightPath(path); });
 }
 
 void GlobeManipulator::startFlight() {
@@ -285,7 +285,7 @@ void GlobeManipulator::pauseFlight() {
 }
 
 void GlobeManipulator::stopFlight() {
-  FacadeCall::command(viewer, globeImpl(), [](GlobeManipulatorImpl& m, ViewerImpl&) { m.stopFlight(); });
+  FacadeCall::command(viewer, globeImpl(), [](GlobeManipulatorImpl& m) { m.stopFlight(); });
 }
 
 }  // namespace qel
