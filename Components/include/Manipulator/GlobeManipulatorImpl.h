@@ -4,15 +4,21 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
+#include <variant>
+#include <vector>
 
 #include "Common/Angle.h"
 #include "Common/Cartographic.h"
+#include "Common/Clock.h"
+#include "Common/HeadingPitchRoll.h"
 #include "Common/Publisher.h"
 #include "Common/Quaternion.h"
 #include "Common/Vector2.h"
 #include "Common/Vector3.h"
 #include "Common/Viewpoint.h"
+#include "Common/Viewpose.h"
 #include "Viewer/CameraManipulatorImpl.h"
 
 namespace qel {
@@ -24,7 +30,10 @@ class SceneImpl;
 class Tween;
 class TweenCollection;
 class Viewer;
+class ViewerImpl;
+struct FlightOptions;
 struct GlobeManipulatorTestAccess;
+struct FlightTestAccess;
 
 /// The globe camera manipulator. It owns the camera pose (eye position and orientation
 /// in the Earth-fixed frame), turns mouse, wheel and keyboard input into motion of that
@@ -104,6 +113,53 @@ class GlobeManipulatorImpl : public CameraManipulatorImpl {
 
   ViewpointPublisher& getViewpointChanged() noexcept { return *viewpointChanged; }
 
+  // Flights (GlobeManipulatorFlight.cpp, CameraStateFlight.cpp, OrbitFlight.cpp,
+  // PathFlight.cpp). Main thread only.
+
+  /// How an orbit ends: after |amount| seconds, or after |amount| degrees. Any other
+  /// value orbits until the camera is stopped.
+  enum class FlyRepeatType : std::int32_t { ByTime = 0, ByAngle = 1 };
+
+  /// Starts a tween flight (see `FlightOptions`), cancelling every motion first. A
+  /// duration of 0 or less places the camera at once and calls `complete`.
+  void flyTo(const FlightOptions& options, ViewerImpl& viewer);
+  /// Places the camera on `pose` when `duration` ≤ 0 (seconds); any other duration does nothing.
+  void flyTo(const Viewpose& pose, double duration);
+  /// Asks for a stepped flight to `viewpoint` (334 frames) that starts at the next frame;
+  /// a second request before that frame replaces the first.
+  void flyTo(const Viewpoint& viewpoint);
+  /// Installs a flight path, stopping the installed one (and its running leg) first.
+  void setFlightPath(std::shared_ptr<FlightPath> path);
+  const std::shared_ptr<FlightPath>& getFlightPath() const noexcept { return flightPath; }
+  /// Starts or resumes the installed path; refused while a tween flight runs.
+  void startFlight(ViewerImpl& viewer);
+  /// Pauses the installed path and cancels its running leg.
+  void pauseFlight(const ViewerImpl& viewer);
+  /// Stops the installed path and cancels its running leg.
+  void stopFlight();
+  /// Ends the running tween flight at once, calling its completion (the pose stays where
+  /// the flight had brought it); nothing without one.
+  void completeFlight();
+  /// The eye position as of the start of the last frame; safe to read from any thread.
+  Vector3<double> getPositionSnapshot() const;
+  /// A tween flight is running.
+  bool hasCurrentFlight() const noexcept { return currentFlight != nullptr; }
+  /// Degrees an orbit turns per frame (a speed in degrees per second / 60).
+  void setOrbitStep(double degreesPerFrame) noexcept { orbitStep = degreesPerFrame; }
+  double getOrbitStep() const noexcept { return orbitStep; }
+  /// Orbits the camera about the vertical through `centre` (radians; its height is not
+  /// used), `orbitStep` degrees per frame: for |amount| seconds or degrees by `repeat`,
+  /// or without end when `loop` is set. A negative amount turns the other way. `tag` is stored only.
+  void flyAroundPoint(const Cartographic& centre, bool loop, double amount, FlyRepeatType repeat, int tag);
+  /// Carries the eye along `points` (at least two) at `speed` metres per second, looking
+  /// along the direction of travel turned by `attitude` (radians). With `smooth` and a
+  /// `turnRadius` > 0 (metres) corners are rounded and flown at `turnSpeed` metres per
+  /// second. The seventh argument is not read; `tag` is stored only. Fewer than two
+  /// points: nothing happens.
+  void flyEyeAlongWithLineRollYawPitch(const std::vector<Cartographic>& points, const HeadingPitchRoll& attitude,
+                                       double speed, bool smooth, double turnRadius, double turnSpeed, double unused,
+                                       int tag);
+
   /// Derived navigation state of the last frame (read-only views for the host and tools).
   const Cartographic& getEyeCartographic() const noexcept { return eyeCartographic; }
   double getHeightAboveTerrain() const noexcept { return heightAboveTerrain; }
@@ -116,6 +172,17 @@ class GlobeManipulatorImpl : public CameraManipulatorImpl {
 
  private:
   friend struct GlobeManipulatorTestAccess;
+  friend struct FlightTestAccess;
+
+  // Stepped flights (GlobeManipulatorFlight.cpp and the flight units).
+  void fly(const SceneImpl& scene);
+  void prepareFly(const Viewpoint& viewpoint, const SceneImpl& scene);
+  void flyToCameraState(const SceneImpl& scene);
+  void flyCenterToPoint(const Vector3<double>& point, const SceneImpl& scene);
+  void flyCenterToPoint(const SceneImpl& scene);
+  void jumpEyeTo(const Viewpoint& viewpoint, const SceneImpl& scene, bool pause);
+  void flyAroundAxis(const SceneImpl& scene);
+  void flyEyeAlongWithLineRollYawPitch();
 
   // Frame state (GlobeManipulatorImpl.cpp).
   void updateMembers(const SceneImpl& scene);
@@ -192,14 +259,56 @@ class GlobeManipulatorImpl : public CameraManipulatorImpl {
   void pan(PanDir dir, const Radian& angle, const SceneImpl& scene);
   void moveEye(PanDir dir, float distance);
 
-  /// Stepped flights, filled in by the flight code; the frame pipeline reads `flying`,
-  /// `flightPaused` and `kind`.
+  /// The stepped flight: which one runs and the state its per-frame step keeps. The
+  /// frame pipeline reads `flying`, `flightPaused` and `kind`.
   struct FlightState {
     std::int32_t tag = 0;
     bool flying = false;
     bool flightPaused = false;
-    std::int32_t kind = 0;
+    std::int32_t kind = 0;  // 1 camera state, 6 orbit, 7 centre to point, 10 path
     double progress = 0.0;
+
+    // Camera-state flight (kind 1).
+    double startTilt = 0.0;
+    double targetTilt = 0.0;
+    double tiltChange = 0.0;
+    double targetHeight = 0.0;
+    double targetLongitude = 0.0;
+    double targetLatitude = 0.0;
+    double targetPointHeight = 0.0;
+    double targetHeading = 0.0;
+    double targetRange = 0.0;
+    double targetPitch = 0.0;
+    std::uint8_t heightReference = 0;
+    bool targetSeen = false;
+    double flyDistance = 0.0;
+
+    // Centre-to-point flight (kind 7).
+    Vector3<double> startUp;
+    Vector3<double> startDirection;
+    Vector3<double> startPosition;
+    Vector3<double> endPosition;
+    Vector3<double> centerDirection;
+    double stepFactor = 0.0;
+    std::int32_t centerSteps = 0;
+
+    // Orbit (kind 6): start time (by time) or degrees turned so far (by angle).
+    std::variant<std::chrono::steady_clock::time_point, double> orbitClock{Clock::now()};
+    double orbitAmount = 0.0;
+    double orbitLoop = 0.0;
+    std::int32_t orbitRepeat = 0;
+    Vector3<double> orbitAxis;
+
+    // Path flight (kind 10).
+    std::vector<Cartographic> pathPoints;
+    std::int32_t pathSegment = 0;
+    Vector3<double> pathPosition;
+    double pathSpeed = 0.0;
+    bool pathSmooth = false;
+    double pathTurnRadius = 0.0;
+    double pathArc = -1.0;
+    double pathTurnSpeed = 0.0;
+    HeadingPitchRoll pathAttitude;
   };
 
   double orbitStep = 1.0;  // degrees per frame of an orbit flight
@@ -237,6 +346,9 @@ class GlobeManipulatorImpl : public CameraManipulatorImpl {
   bool navCenterFound = true;
   bool mouseMoved = false;
   FlightState flightState;
+  // The eye for readers on other threads, refreshed once per frame.
+  mutable std::mutex positionSnapshotMutex;
+  Vector3<double> positionSnapshot;
   std::unique_ptr<Viewpoint> pendingViewpoint;
 
   // Inertia.

@@ -4,15 +4,34 @@
 #include "Manipulator/GlobeManipulator.h"
 
 #include "Common/FacadeCall.h"
+#include "Manipulator/FacadeFlightLink.h"
+#include "Manipulator/FlightPath.h"
 #include "Renderer/Camera.h"
 #include "Scene/SceneImpl.h"
 #include "Viewer/ViewerImpl.h"
 
 namespace qel {
 
-GlobeManipulator::GlobeManipulator() : CameraManipulator(std::make_shared<GlobeManipulatorImpl>()) {}
+GlobeManipulator::GlobeManipulator()
+    : CameraManipulator(std::make_shared<GlobeManipulatorImpl>()),
+      flyCompleted(std::make_shared<FlyCompletedPublisher>()),
+      link(std::make_shared<FlightLink>()) {
+  link->facade = this;
+}
 
-GlobeManipulator::~GlobeManipulator() = default;
+GlobeManipulator::~GlobeManipulator() {
+  std::shared_ptr<FunctionWrapper> pending;
+  {
+    // Continuations that still arrive find no facade; one running now finishes first.
+    std::lock_guard lock(link->mutex);
+    link->facade = nullptr;
+    pending = link->pendingHeightFlight.lock();
+    link->pendingHeightFlight.reset();
+  }
+  if (pending) (*pending)();
+  // A running flight goes on; its completion finds the publisher expired.
+  flyCompleted.reset();
+}
 
 GlobeManipulatorImpl::ViewpointPublisher& GlobeManipulator::getViewpointChanged() {
   return _getGlobeImpl().getViewpointChanged();

@@ -254,10 +254,10 @@ bool GlobeManipulatorImpl::handleFrame(const Viewer& viewer, SceneImpl& scene) {
   updateMembers(scene);
 
   if (pendingViewpoint) {
-    // Camera-state flights start here once flights are installed; the request is
-    // consumed either way so that it cannot fire late.
-    pendingViewpoint.reset();
+    const std::unique_ptr<Viewpoint> request = std::move(pendingViewpoint);
+    prepareFly(*request, scene);
   }
+  fly(scene);
 
   if (momentumActive) collisionRoll(momentumAngle, momentumAxis, scene, true);
   interia(scene);
