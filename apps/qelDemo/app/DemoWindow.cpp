@@ -265,6 +265,7 @@ void DemoWindow::updateHud() {
   info.tiles = mesh_.getTileCount();
   info.graticuleDeg = mesh_.getGraticuleSpacing();
   info.status = status_;
+  info.flight = host_.commands->describeFlight();
   hud_.update(info);
 }
 

@@ -54,6 +54,10 @@ constexpr const char* kHelpText =
     "  h home   n north up   t top-down view\n"
     "  u underground   Esc stop all motion\n"
     "  1 mountain  2 valley  3 coast  4 north pole\n"
+    "Flights (Esc stops them)\n"
+    "  f next place   o orbit the centre\n"
+    "  p path over the places\n"
+    "  k keyframe tour: start, pause, resume\n"
     "  F1 this help";
 
 std::string formatDistance(double metres) {
@@ -294,6 +298,7 @@ void Hud::update(const HudInfo& info) {
   std::snprintf(line, sizeof line, "Above terrain %s  %s%s", formatDistance(info.heightAboveTerrain).c_str(),
                 info.undergroundAllowed ? "[underground allowed] " : "", info.topViewFixed ? "[top view fixed]" : "");
   text += line;
+  if (!info.flight.empty()) text += "\nFlying   " + info.flight;
   if (text != lastInfo_) {
     info_->setText(text, osgText::String::ENCODING_UTF8);
     lastInfo_ = std::move(text);

@@ -31,6 +31,7 @@ struct HudInfo {
   std::size_t tiles = 0;
   double graticuleDeg = 10.0;
   std::string status;  ///< e.g. the tour's progress
+  std::string flight;  ///< the running flight's kind and the keyframe tour's progress; empty: none
 };
 
 /// The heads-up display: the camera read-outs at the top left, a status line at the

@@ -40,7 +40,10 @@ struct DemoHostOptions {
   /// An exact start pose (a recorded session's); wins over `start`.
   std::optional<std::pair<Vector3<double>, Quaternion>> startEye;
   /// Put the timing stand-in in front of the manipulator (the demo does; the tests that
-  /// replay a session on a bare host do not).
+  /// replay a session on a bare host do not). The tweened flights (keys f and k) look
+  /// for the globe manipulator in the viewer itself, so the first of them puts the
+  /// manipulator back in the stand-in's place: the library's share of a frame is measured
+  /// until then.
   bool measureLibrary = false;
 };
 
