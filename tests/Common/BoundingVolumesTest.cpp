@@ -141,22 +141,6 @@ INSTANTIATE_TEST_SUITE_P(
                       EmptyCase{"LatitudeBeyondThePole", BoundingRegion({0.1, 0.1, 0.2, 1.6}, 0.0, 0.0), true}),
     [](const ::testing::TestParamInfo<EmptyCase>& info) { return info.param.name; });
 
-TEST(BoundingSphere, FromABoxReachesItsFarthestCorner) {
-  const OrientedBoundingBox box =
-      BoundingRegion(GlobeRectangle::fromDegrees(20.0, 40.0, 35.0, 45.0), -50.0, 4000.0).getBoundingBox();
-  const BoundingSphere sphere = BoundingSphere::fromOrientedBoundingBox(box);
-  double farthest = 0.0;
-  for (double su : {-1.0, 1.0}) {
-    for (double sv : {-1.0, 1.0}) {
-      for (double sw : {-1.0, 1.0}) {
-        const Vector3<double> corner = box.center + box.halfAxes * Vector3<double>(su, sv, sw);
-        farthest = std::max(farthest, (corner - sphere.center).length());
-      }
-    }
-  }
-  EXPECT_NEAR(sphere.radius, farthest, 1e-6);
-}
-
 struct SurfaceCase {
   std::string name;
   GlobeRectangle degrees;

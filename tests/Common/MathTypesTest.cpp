@@ -16,11 +16,6 @@ void expectNear(const Vector3<double>& actual, const Vector3<double>& expected) 
   EXPECT_LE(Vector3<double>::distance(actual, expected), kTight);
 }
 
-TEST(MathTypes, Epsilon10IsTheSinglePrecisionValue) {
-  // The navigation code compares against this exact number.
-  static_assert(Math::EPSILON10 == 1.000000013351432e-10);
-}
-
 TEST(MathTypes, RotationsAreRightHandedAndComposeRightOperandFirst) {
   const Quaternion aboutZ = Quaternion::fromAxisAngle({0.0, 0.0, 2.0}, Radian(Math::PI_OVER_TWO));
   const Quaternion aboutX = Quaternion::fromAxisAngle(Vector3<double>::unitX(), Radian(Degree(90.0)));

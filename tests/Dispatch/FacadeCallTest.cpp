@@ -16,6 +16,7 @@ namespace qel {
 namespace {
 
 using testing::MainThreadFixture;
+using testing::onOtherThread;
 
 // Far longer than a query that is not posted takes to return.
 constexpr std::chrono::seconds kAnswerWithin{1};
@@ -31,14 +32,18 @@ struct FakeImpl {
   int value = 0;  // main thread only
 };
 
-/// Runs `body` on a thread of its own and waits for it.
-template <class Body>
-void onOtherThread(Body body) {
-  std::thread(body).join();
-}
-
 class FacadeCallTest : public MainThreadFixture {
  protected:
+  // True when a post from another thread is refused at once rather than queued.
+  static bool otherThreadPostFailsAtOnce() {
+    bool failed = false;
+    onOtherThread([&failed] {
+      auto future = system().runInMainThread([] { return 1; });
+      failed = future.is_ready() && future.has_exception();
+    });
+    return failed;
+  }
+
   void SetUp() override {
     MainThreadFixture::SetUp();
     system().registerMainThread();
@@ -137,16 +142,13 @@ INSTANTIATE_TEST_SUITE_P(Cases, FacadeCallDroppedTest,
 // its caller: the work never runs, and a raw post fails at once.
 TEST_F(FacadeCallTest, ClosedMainThreadRunsNothingOnOtherThreads) {
   ASSERT_TRUE(system().closeMainThread(AsyncSystem::currentThreadId()));
-  bool brokenAtOnce = false;
   int answer = -1;
   onOtherThread([&] {
     FacadeCall::command(viewerRef, impl, [](FakeImpl& i) { i.value = 5; });
     answer = FacadeCall::query(viewerRef, impl, [](FakeImpl& i) { return i.value + 7; });
-    auto future = system().runInMainThread([] { return 1; });
-    brokenAtOnce = future.is_ready() && future.has_exception();
   });
   EXPECT_EQ(answer, 0);
-  EXPECT_TRUE(brokenAtOnce);
+  EXPECT_TRUE(otherThreadPostFailsAtOnce());
   EXPECT_EQ(impl->value, 0);
   // The main thread itself still runs its own calls.
   EXPECT_EQ(FacadeCall::query(viewerRef, impl, [](FakeImpl&) { return 3; }), 3);
@@ -156,12 +158,7 @@ TEST_F(FacadeCallTest, ClosedMainThreadRunsNothingOnOtherThreads) {
 TEST_F(FacadeCallTest, MainThreadEndingClosesTheQueue) {
   onOtherThread([] { system().registerMainThread(); });
   EXPECT_TRUE(system().isMainThreadClosed());
-  bool brokenAtOnce = false;
-  onOtherThread([&] {
-    auto future = system().runInMainThread([] { return 1; });
-    brokenAtOnce = future.is_ready() && future.has_exception();
-  });
-  EXPECT_TRUE(brokenAtOnce);
+  EXPECT_TRUE(otherThreadPostFailsAtOnce());
   // A new registration opens it again.
   system().registerMainThread();
   EXPECT_FALSE(system().isMainThreadClosed());

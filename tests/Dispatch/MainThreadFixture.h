@@ -12,6 +12,12 @@
 
 namespace qel::testing {
 
+/// Runs `body` on a thread of its own and waits for it.
+template <class Body>
+void onOtherThread(Body body) {
+  std::thread(body).join();
+}
+
 /// A clean AsyncSystem per test (no main thread, nothing queued) and a capture of the log.
 class MainThreadFixture : public ::testing::Test {
  protected:

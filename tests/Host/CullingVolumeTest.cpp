@@ -71,15 +71,12 @@ INSTANTIATE_TEST_SUITE_P(
                       VisibilityCase{"JustOutsideButReaching", -50, 300, 1000, 200, Intersect::Intersecting},
                       VisibilityCase{"JustOutsideNotReaching", -50, 300, 1000, 10, Intersect::Outside},
                       VisibilityCase{"AroundTheEye", 400, 300, 0, 10, Intersect::Intersecting},
-                      VisibilityCase{"WellInside", 400, 300, 100000, 1000, Intersect::Inside}),
+                      VisibilityCase{"WellInside", 400, 300, 100000, 1000, Intersect::Inside},
+                      // A sphere that is not finite (or has a negative radius) is not seen.
+                      VisibilityCase{"RadiusNaN", 400, 300, 1000, kNaN, Intersect::Outside},
+                      VisibilityCase{"CentreNaN", 400, 300, kNaN, 1, Intersect::Outside},
+                      VisibilityCase{"RadiusNegative", 400, 300, 1000, -1, Intersect::Outside}),
     [](const ::testing::TestParamInfo<VisibilityCase>& info) { return info.param.name; });
-
-TEST_F(CullingVolumeTest, ASphereThatIsNotFiniteIsNotSeen) {
-  const CullingVolume& volume = scene.getFrameState().cullingVolume;
-  EXPECT_EQ(volume.computeVisibility({along(400, 300, 1000), kNaN}), Intersect::Outside);
-  EXPECT_EQ(volume.computeVisibility({Vector3<double>(kNaN, 0.0, 0.0), 1.0}), Intersect::Outside);
-  EXPECT_EQ(volume.computeVisibility({along(400, 300, 1000), -1.0}), Intersect::Outside);
-}
 
 TEST_F(CullingVolumeTest, FollowsTheCameraWhenTheSceneBuildsAFrame) {
   const BoundingSphere ahead{along(400, 300, 5000), 0.0};

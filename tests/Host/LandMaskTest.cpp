@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "Common/Math.h"
-#include "Common/ModulePath.h"
 #include "Scene/LandMask.h"
 #include "Scene/Terrain.h"
 
@@ -116,14 +115,6 @@ std::vector<std::uint8_t> maskBytes(std::vector<std::uint8_t> rows) {
   std::vector<std::uint8_t> bytes{'Q', 'E', 'L', 'L', 'A', 'N', 'D', '1', 4, 0, 2, 0};
   bytes.insert(bytes.end(), rows.begin(), rows.end());
   return bytes;
-}
-
-TEST(LandMaskFile, TheShippedMaskHasTwentiethOfADegreeCellsAndReadsBack) {
-  const auto mask = LandMask::load(getModulePath("qelCommon") + "/Resource/Terrain/land-mask.bin");
-  ASSERT_TRUE(mask);
-  EXPECT_NEAR(mask->getCellDegrees(), kCellDeg, 1e-12);
-  EXPECT_FALSE(mask->isLand(Math::toRadians(-30.0), Math::toRadians(30.0)));
-  EXPECT_TRUE(mask->isLand(Math::toRadians(70.0), Math::toRadians(48.0)));
 }
 
 TEST(LandMaskFile, RunsLayOutTheCells) {

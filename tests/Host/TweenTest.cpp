@@ -1,6 +1,9 @@
 // Tweens as flights use them: values eased over the duration, a start delayed (or
 // advanced) from the frame the tween was added in, one completion, cancellation without
-// completion, and callbacks that change the collection while it runs.
+// completion, and callbacks that change the collection while it runs. A flight posted
+// between frames begins exactly at the current pose in the next frame (its first value
+// is its start value), while a leg chained from another tween's callable continues from
+// the frame that leg ended in.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -41,6 +44,10 @@ TweenOptions recording(Record& record, double start, double stop, double duratio
   options.cancel = [&record] { ++record.cancelled; };
   return options;
 }
+
+// A linear tween from 0 to 10 over 10 s: its value is the seconds since its start, plus
+// any part-way offset.
+TweenOptions seconds(Record& record, double delay) { return recording(record, 0.0, 10.0, 10.0, delay); }
 
 struct EaseCase {
   std::string name;
@@ -148,6 +155,100 @@ TEST(TweenTest, CallbacksMayAddAndCancelTweensDuringAnUpdate) {
   tweens.update(at(2.0));
   EXPECT_EQ(chained.values, (std::vector<double>{0.5, 1.0}));
   EXPECT_EQ(chained.completed, 1);
+  EXPECT_EQ(tweens.size(), 0u);
+}
+
+// How the tween under test is added.
+enum class AddedFrom {
+  BetweenFrames,        // after the update at `addTime`, before the next one
+  BeforeAnyFrame,       // to a collection never updated; `addTime` is not read
+  CompletionOfAnother,  // by the completion of a tween that ends in the update at `addTime`
+  UpdateOfAnother,      // by the update callable of a tween running in the update at `addTime`
+};
+
+struct StartCase {
+  std::string name;
+  AddedFrom from;
+  double addTime;
+  double delay;
+  std::vector<double> updateTimes;  // the updates after the tween was added
+  std::vector<double> expected;     // the values the tween reports in them
+};
+
+class TweenStartTest : public ::testing::TestWithParam<StartCase> {};
+
+TEST_P(TweenStartTest, FirstValueDependsOnWhereTheTweenWasAdded) {
+  const StartCase& c = GetParam();
+  TweenCollection tweens;
+  Record record;
+  bool added = false;  // outlives the switch: the adding tween keeps running
+  switch (c.from) {
+    case AddedFrom::BetweenFrames:
+      tweens.update(at(0.0));
+      tweens.update(at(c.addTime));
+      tweens.add(seconds(record, c.delay));
+      break;
+    case AddedFrom::BeforeAnyFrame: tweens.add(seconds(record, c.delay)); break;
+    case AddedFrom::CompletionOfAnother: {
+      TweenOptions leg;
+      leg.duration = c.addTime;
+      leg.complete = [&] { tweens.add(seconds(record, c.delay)); };
+      tweens.add(leg);
+      tweens.update(at(0.0));
+      tweens.update(at(c.addTime));
+      break;
+    }
+    case AddedFrom::UpdateOfAnother: {
+      TweenOptions other;
+      other.duration = 100.0;
+      other.update = [&](double) {
+        if (!added) tweens.add(seconds(record, c.delay));
+        added = true;
+      };
+      tweens.update(at(0.0));
+      tweens.update(at(c.addTime - 1.0));
+      // Starts its own clock at `addTime`, and adds the tween in that same update.
+      tweens.add(other);
+      tweens.update(at(c.addTime));
+      break;
+    }
+  }
+  EXPECT_TRUE(record.values.empty()) << "advanced in the update it was added in";
+  for (double t : c.updateTimes) tweens.update(at(t));
+  ASSERT_EQ(record.values.size(), c.expected.size());
+  for (std::size_t i = 0; i < c.expected.size(); ++i) EXPECT_NEAR(record.values[i], c.expected[i], 1e-9) << i;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Starts, TweenStartTest,
+    ::testing::Values(
+        // A flight posted between frames: t = 0 in the first frame that runs it.
+        StartCase{"BetweenFramesStartsAtTheNextUpdate", AddedFrom::BetweenFrames, 1.0, 0.0, {1.5, 2.5}, {0.0, 1.0}},
+        StartCase{"BetweenFramesPartWay", AddedFrom::BetweenFrames, 1.0, -4.0, {1.5, 2.5}, {4.0, 5.0}},
+        StartCase{"BetweenFramesDelayed", AddedFrom::BetweenFrames, 1.0, 0.5, {1.25, 1.5, 2.0, 2.5}, {0.25, 0.75}},
+        StartCase{"BeforeAnyUpdate", AddedFrom::BeforeAnyFrame, 0.0, 0.0, {3.0, 3.5}, {0.0, 0.5}},
+        // A chained leg: its clock runs from the frame the previous leg ended in.
+        StartCase{"ChainedFromACompletion", AddedFrom::CompletionOfAnother, 2.0, 0.0, {2.25, 3.0}, {0.25, 1.0}},
+        StartCase{"ChainedPartWay", AddedFrom::CompletionOfAnother, 2.0, -1.0, {2.25}, {1.25}},
+        StartCase{"AddedByAnUpdateCallable", AddedFrom::UpdateOfAnother, 4.0, 0.0, {4.5}, {0.5}}),
+    [](const ::testing::TestParamInfo<StartCase>& info) { return info.param.name; });
+
+TEST(TweenCollectionTest, RemoveAllDuringAnUpdateStopsThePassWithoutCallbacks) {
+  TweenCollection tweens;
+  Record second;
+  int completions = 0;
+  TweenOptions first;
+  first.duration = 1.0;
+  first.update = [&](double) { tweens.removeAll(); };
+  first.complete = [&] { ++completions; };
+  TweenOptions other = seconds(second, 0.0);
+  other.complete = [&] { ++completions; };
+  tweens.add(first);
+  tweens.add(other);
+  tweens.update(at(0.0));
+  tweens.update(at(20.0));
+  EXPECT_TRUE(second.values.empty());
+  EXPECT_EQ(completions, 0);
   EXPECT_EQ(tweens.size(), 0u);
 }
 

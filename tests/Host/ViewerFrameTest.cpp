@@ -290,18 +290,12 @@ TEST_P(ViewerEndTest, ReleasesWaitingQueriesAndRunsNothingAfterwards) {
   }
 }
 
+constexpr const char* kEndWayNames[] = {"Stop", "ApplicationDropsIt", "LastFaceReleasedOnAnotherThread",
+                                        "MainThreadEnds"};
 INSTANTIATE_TEST_SUITE_P(Ways, ViewerEndTest,
                          ::testing::Values(EndWay::Stop, EndWay::ApplicationDropsIt,
                                            EndWay::LastFaceReleasedOnAnotherThread, EndWay::MainThreadEnds),
-                         [](const auto& info) {
-                           switch (info.param) {
-                             case EndWay::Stop: return "Stop";
-                             case EndWay::ApplicationDropsIt: return "ApplicationDropsIt";
-                             case EndWay::LastFaceReleasedOnAnotherThread: return "LastFaceReleasedOnAnotherThread";
-                             case EndWay::MainThreadEnds: return "MainThreadEnds";
-                           }
-                           return "Unknown";
-                         });
+                         [](const auto& info) { return std::string(kEndWayNames[static_cast<int>(info.param)]); });
 
 }  // namespace
 }  // namespace qel::test
