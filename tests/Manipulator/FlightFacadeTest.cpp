@@ -291,15 +291,5 @@ TEST_F(FlightFacade, ClampedFeatureIsFlownToFromItsGeometry) {
   EXPECT_FALSE(host.impl().isFlying());
 }
 
-TEST(FlightFacadeDetached, CommandsDoNothingAndQueriesAnswerZero) {
-  GlobeManipulator detached;
-  detached.flyTo(Viewpoint{0.1, 0.2, 0, 0, -1, 100}, 1.0);
-  detached.flyTo(BoundingSphere{Vector3<double>(7e6, 0, 0), 10.0});
-  detached.flyAroundPoint(Cartographic(), {});
-  detached.startFlight();
-  EXPECT_EQ(detached.getViewpoint(), Viewpoint{});
-  EXPECT_FALSE(detached._getGlobeImpl().isFlying());
-}
-
 }  // namespace
 }  // namespace qel::test

@@ -33,14 +33,15 @@ class FlightKeyframes : public ::testing::Test {
     host.manipulator().setFlightPath(path);
   }
 
+  /// Three keyframes: legs of 4 s and 6 s (the first keyframe's own duration is ignored).
+  const std::vector<Keyframe> kept{keyframe(10, 40, 5000, 0, 99.0), keyframe(10.2, 40.1, 3000, 30, 4.0),
+                                   keyframe(10.5, 40.0, 8000, 90, 6.0)};
+
   bool at(const Keyframe& k) const { return Vector3<double>::distance(host.impl().getPosition(), k.position) < 1e-3; }
 };
 
 TEST_F(FlightKeyframes, LegsFollowEachOtherWithProgressOverTheWholePath) {
-  std::vector<Keyframe> frames{keyframe(10, 40, 5000, 0, 99.0), keyframe(10.2, 40.1, 3000, 30, 4.0),
-                               keyframe(10.5, 40.0, 8000, 90, 6.0)};
-  const std::vector<Keyframe> kept = frames;
-  path->setKeyframes(std::move(frames));
+  path->setKeyframes(std::vector<Keyframe>(kept));
   host.manipulator().startFlight();
   EXPECT_TRUE(at(kept[0]));  // placed on the first keyframe at once
   EXPECT_EQ(path->getLegIndex(), 0);
@@ -68,10 +69,7 @@ TEST_F(FlightKeyframes, LegsFollowEachOtherWithProgressOverTheWholePath) {
 }
 
 TEST_F(FlightKeyframes, PausedLegResumesWithItsRemainingTime) {
-  std::vector<Keyframe> frames{keyframe(10, 40, 5000, 0, 0.0), keyframe(10.2, 40.1, 3000, 30, 4.0),
-                               keyframe(10.5, 40.0, 8000, 90, 6.0)};
-  const std::vector<Keyframe> kept = frames;
-  path->setKeyframes(std::move(frames));
+  path->setKeyframes(std::vector<Keyframe>(kept));
   host.manipulator().startFlight();
   host.frame(50, 20ms);  // 1 s into the first leg
   host.manipulator().pauseFlight();
@@ -95,7 +93,7 @@ TEST_F(FlightKeyframes, PausedLegResumesWithItsRemainingTime) {
 }
 
 TEST_F(FlightKeyframes, StopDuringALegEndsItAndResetsThePath) {
-  path->setKeyframes({keyframe(10, 40, 5000, 0, 0.0), keyframe(10.2, 40.1, 3000, 30, 4.0)});
+  path->setKeyframes(std::vector<Keyframe>(kept));
   host.manipulator().startFlight();
   host.frame(30);
   host.manipulator().pauseFlight();

@@ -8,6 +8,7 @@
 #include <tuple>
 
 #include "Common/Ellipsoid.h"
+#include "Support/FlightFixtures.h"
 #include "Support/NavigationAssertions.h"
 #include "Support/TestHost.h"
 
@@ -25,9 +26,7 @@ constexpr double kPivotTolerancePixels = 0.5;
 constexpr double kClearance = 1.0;
 constexpr double kUndergroundFloor = -10000.0;
 
-double eyeHeight(const TestHost& host) {
-  return Ellipsoid::WGS84.cartesianToCartographic(host.impl().getPosition()).value_or(Cartographic()).height;
-}
+double eyeHeight(const TestHost& host) { return geographic(host.impl().getPosition()).height; }
 
 struct Place {
   const char* name;

@@ -12,6 +12,7 @@
 #include "Common/Ellipsoid.h"
 #include "Common/Math.h"
 #include "Common/Transforms.h"
+#include "Support/FlightFixtures.h"
 #include "Support/NavigationAssertions.h"
 #include "Support/TestHost.h"
 #include "Viewer/KeyCodes.h"
@@ -69,8 +70,7 @@ TEST_P(DragOutsideAGesture, IsRefusedAndMovesNothing) {
   TestHost host;
   placeOverLand(host);
   if (GetParam()) {
-    host.send(GUIEventAdapter::makePush(400.0f, 300.0f, Button::RIGHT_MOUSE_BUTTON));
-    host.send(GUIEventAdapter::makeRelease(400.0f, 300.0f, Button::RIGHT_MOUSE_BUTTON));
+    host.drag(Button::RIGHT_MOUSE_BUTTON, {400.0f, 300.0f}, {400.0f, 300.0f}, 0);
     host.frame(kSettleFrames);
   }
   const CameraPose before = poseOf(host.impl());
@@ -123,13 +123,9 @@ TEST_P(ViewReset, TurnsAboutThePointUnderThePointerKeepingItsDistance) {
   const Vector2<float> pointer = overSky ? Vector2<float>(400.0f, 60.0f) : Vector2<float>(500.0f, 380.0f);
   const auto point = host.globeUnder(pointer);
   ASSERT_EQ(point.has_value(), !overSky);
-  host.send(GUIEventAdapter::makePush(pointer.x, pointer.y, Button::LEFT_MOUSE_BUTTON));
-  host.send(GUIEventAdapter::makeRelease(pointer.x, pointer.y, Button::LEFT_MOUSE_BUTTON));
+  host.drag(Button::LEFT_MOUSE_BUTTON, pointer, pointer, 0);
   const CameraPose before = poseOf(host.impl());
-  const auto attitude = [&] {
-    return Transforms::viewQuaternionToViewHeadingPitchRoll(host.impl().getPosition(), host.impl().getOrientation(),
-                                                            Ellipsoid::WGS84);
-  };
+  const auto attitude = [&] { return attitudeOf(host.impl()); };
   const HeadingPitchRoll attitudeBefore = attitude();
 
   northUp ? host.manipulator().turnNorthUp() : host.manipulator().lookDown();

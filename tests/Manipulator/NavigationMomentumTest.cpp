@@ -19,8 +19,6 @@ using std::chrono::milliseconds;
 
 constexpr int kInertiaFrames = InertiaSchedule::kSteps;
 constexpr double kRatioTolerance = 1e-9;
-/// The spin's turn per frame is the same rotation every frame (radians, rounding only).
-constexpr double kSpinTolerance = 1e-12;
 
 /// Drags `pixels` right from the window centre in four steps, one per frame of
 /// `frameTime`; the release comes 5 × frameTime after the press.
@@ -72,28 +70,6 @@ INSTANTIATE_TEST_SUITE_P(Navigation, Flick,
                              FlickCase{"Dpi1JustInTime", 1.0f, 16.0f, milliseconds(39), true},
                              FlickCase{"Dpi1NotBeyondThreshold", 1.0f, 15.0f, milliseconds(20), false}),
                          [](const auto& info) { return std::string(info.param.name); });
-
-TEST(Flick, KeepsTurningByTheSameAngleEveryFrameUntilTheNextPress) {
-  TestHost host;
-  placeForFlicks(host);
-  flick(host, 40.0f, milliseconds(20));
-  ASSERT_TRUE(Access::momentumActive(host.impl()));
-  const double perFrame = std::abs(Access::momentumAngle(host.impl()).value());
-  ASSERT_GT(perFrame, 0.0);
-
-  // Frame lengths vary: the spin is per frame, not per second.
-  for (int frame = 0; frame < 40; ++frame) {
-    const Quaternion previous = host.impl().getOrientation();
-    host.frame(1, milliseconds(5 + 20 * (frame % 5)));
-    EXPECT_NEAR(rotationAngleBetween(previous, host.impl().getOrientation()), perFrame, kSpinTolerance) << frame;
-  }
-
-  host.send(GUIEventAdapter::makePush(400.0f, 300.0f, Button::LEFT_MOUSE_BUTTON));
-  const CameraPose pressed = poseOf(host.impl());
-  host.frame(10);
-  EXPECT_EQ(poseOf(host.impl()), pressed) << "a press stops the spin";
-  EXPECT_FALSE(Access::momentumActive(host.impl()));
-}
 
 // A wheel turned during a flick: the spin and the zoom run together. Each frame spins
 // first and zooms after, and the zoom keeps its point under the wheel's pointer, so that

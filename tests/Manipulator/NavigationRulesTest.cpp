@@ -17,6 +17,7 @@
 #include "Common/Math.h"
 #include "Common/Transforms.h"
 #include "Scene/TweenOptions.h"
+#include "Support/FlightFixtures.h"
 #include "Support/NavigationAssertions.h"
 #include "Support/TestHost.h"
 #include "Viewer/KeyCodes.h"
@@ -31,11 +32,6 @@ constexpr double kEquator = 6378137.0;
 constexpr double kWindowHeight = 600.0;
 constexpr double kWindowWidth = 800.0;
 constexpr double kGrabTolerancePixels = 1.0;
-
-HeadingPitchRoll attitudeOf(const TestHost& host) {
-  return Transforms::viewQuaternionToViewHeadingPitchRoll(host.impl().getPosition(), host.impl().getOrientation(),
-                                                          Ellipsoid::WGS84);
-}
 
 // --- Horizon guard -------------------------------------------------------------------
 //
@@ -104,8 +100,7 @@ TEST_P(HorizonGuard, DecidesBetweenGrabbingAndAFixedRate) {
   Vector2<float> press = guardPress;
   Vector2<float> start = guardPress;
   if (c.underground) {
-    host.send(GUIEventAdapter::makePush(guardPress.x, guardPress.y, Button::LEFT_MOUSE_BUTTON));
-    host.send(GUIEventAdapter::makeRelease(guardPress.x, guardPress.y, Button::LEFT_MOUSE_BUTTON));
+    host.drag(Button::LEFT_MOUSE_BUTTON, guardPress, guardPress, 0);
     host.setPose(Cartographic(kGuardPlace.longitude, kGuardPlace.latitude, -5.0), kGuardHeading, kGuardPitch);
     press = Vector2<float>(400.0f, 30.0f);  // above the horizontal: meets the surface above the eye
     ASSERT_TRUE(host.globeUnder(press));
@@ -168,11 +163,16 @@ TEST_P(FlickSpin, IsAFifthOfTheLastStepUpTo256Pixels) {
   host.send(GUIEventAdapter::makeRelease(press.x + pixels, press.y, Button::LEFT_MOUSE_BUTTON));
 
   const double expected = std::min(static_cast<double>(pixels), kSpinCapPixels) * pixelLength / kEquator / kSpinDivisor;
-  for (int frame = 0; frame < 3; ++frame) {
+  // Frame lengths vary: the spin is per frame, not per second, and it lasts until a press.
+  for (int frame = 0; frame < 10; ++frame) {
     const Quaternion before = host.impl().getOrientation();
-    host.frame();
-    EXPECT_NEAR(rotationAngleBetween(before, host.impl().getOrientation()), expected, 1e-6 * expected);
+    host.frame(1, std::chrono::milliseconds(5 + 20 * (frame % 5)));
+    EXPECT_NEAR(rotationAngleBetween(before, host.impl().getOrientation()), expected, 1e-6 * expected) << frame;
   }
+  host.send(GUIEventAdapter::makePush(400.0f, 300.0f, Button::LEFT_MOUSE_BUTTON));
+  const CameraPose pressed = poseOf(host.impl());
+  host.frame(10);
+  EXPECT_EQ(poseOf(host.impl()), pressed) << "a press stops the spin";
 }
 
 INSTANTIATE_TEST_SUITE_P(Navigation, FlickSpin, ::testing::Values(100.0f, 250.0f, 300.0f, 600.0f),
@@ -294,7 +294,7 @@ TEST_P(KeyTiltAboutCentre, KeepsTheCentreInPlace) {
   ASSERT_TRUE(centre);
   const double distance = Vector3<double>::distance(host.impl().getPosition(), *centre);
   const CameraPose start = poseOf(host.impl());
-  const double pitchBefore = attitudeOf(host).pitch;
+  const double pitchBefore = attitudeOf(host.impl()).pitch;
 
   constexpr int kFrames = 10;
   constexpr auto kFrameTime = std::chrono::milliseconds(50);  // one key step per frame
@@ -304,7 +304,7 @@ TEST_P(KeyTiltAboutCentre, KeepsTheCentreInPlace) {
 
   const double expected = Math::toRadians(6.0) * 0.05 * kFrames;
   EXPECT_NEAR(rotationAngleBetween(start.orientation, host.impl().getOrientation()), expected, 1e-6);
-  EXPECT_GT((attitudeOf(host).pitch - pitchBefore) * c.sign, 0.0);
+  EXPECT_GT((attitudeOf(host.impl()).pitch - pitchBefore) * c.sign, 0.0);
   EXPECT_LE(pixelDistance(host.windowOf(*centre), middle), 0.01);
   EXPECT_NEAR(Vector3<double>::distance(host.impl().getPosition(), *centre), distance, 1e-6);
 }

@@ -11,6 +11,7 @@
 
 #include "Common/Ellipsoid.h"
 #include "Common/Math.h"
+#include "Support/FlightFixtures.h"
 #include "Support/NavigationAssertions.h"
 #include "Support/TestHost.h"
 
@@ -30,9 +31,7 @@ constexpr double kNearReach = 50.0;
 /// A grabbed point stays under the pointer to within this (pixels).
 constexpr double kGrabTolerancePixels = 1.0;
 
-double eyeHeight(const TestHost& host) {
-  return Ellipsoid::WGS84.cartesianToCartographic(host.impl().getPosition()).value_or(Cartographic()).height;
-}
+double eyeHeight(const TestHost& host) { return geographic(host.impl().getPosition()).height; }
 
 /// Where the ray from e along the unit direction d first meets a sphere about the Earth's centre.
 std::optional<Vector3<double>> raySphere(const Vector3<double>& e, const Vector3<double>& d, double radius) {

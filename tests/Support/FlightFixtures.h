@@ -31,6 +31,13 @@ inline HeadingPitchRoll attitudeOf(const GlobeManipulatorImpl& m) {
 /// Difference of two angles, brought into (−π, π].
 inline double angleDiff(double a, double b) { return Math::negativePiToPi(a - b); }
 
+/// Runs frames while the manipulator flies (at most `limit`); the number of frames run.
+inline int flyOut(TestHost& host, int limit = 2000) {
+  int frames = 0;
+  for (; host.impl().isFlying() && frames < limit; ++frames) host.frame();
+  return frames;
+}
+
 /// Counts the completions and cancellations of the flights it is attached to.
 struct FlightRecorder {
   std::shared_ptr<int> completed = std::make_shared<int>(0);
