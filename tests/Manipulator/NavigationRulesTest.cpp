@@ -343,7 +343,9 @@ TEST_P(ViewpointEvent, ReportsTheEyeAfterTheTerrainClearance) {
   };
   if (c.byFlight) {
     TweenOptions options;
-    options.duration = 0.02;  // two 16 ms frames
+    // A flight added between frames starts at the next frame: it runs in that frame and
+    // ends in the one after (16 ms frames).
+    options.duration = 0.01;
     options.update = [&](double) { goLow(); };
     options.complete = [&] { GlobeManipulatorTestAccess::endFlight(host.impl()); };
     GlobeManipulatorTestAccess::startFlight(host.impl(), std::move(options));
