@@ -27,6 +27,7 @@
 #include "Layers/Layer.h"
 #include "Manipulator/FacadeFlightLink.h"
 #include "Manipulator/GlobeManipulator.h"
+#include "ListenerSlot.h"
 #include "Scene/GlobeImpl.h"
 #include "Scene/SceneImpl.h"
 #include "Viewer/ViewerImpl.h"
@@ -48,21 +49,6 @@ constexpr double kWholeGlobeHeight = 2.076941809873252;
 constexpr double kGlobeSphereRadius = 6378137.0;
 constexpr double kWholeGlobeLongitude = 1.8438314131989626;
 constexpr double kWholeGlobeLatitude = 0.7146133503510438;
-
-/// Removes a per-frame listener through its publisher handle, once that handle is known.
-struct OwnListener {
-  std::mutex mutex;
-  std::weak_ptr<FunctionWrapper> handle;
-
-  void remove() {
-    std::weak_ptr<FunctionWrapper> h;
-    {
-      std::lock_guard lock(mutex);
-      h = handle;
-    }
-    if (const auto strong = h.lock()) (*strong)();
-  }
-};
 
 /// The extent of a feature whose height reference clamps it to a surface, from its
 /// geometry alone; empty when the geometry does not say.
@@ -94,7 +80,7 @@ std::optional<BoundingSphere> clampedExtent(const Feature::Geometry& geometry, c
 std::optional<BoundingSphere> drawnExtent(SceneImpl& scene, const std::shared_ptr<const Feature::Feature>& feature) {
   auto promise = std::make_shared<std::promise<BoundingSphere>>();
   std::future<BoundingSphere> result = promise->get_future();
-  auto self = std::make_shared<OwnListener>();
+  auto self = std::make_shared<ListenerSlot>();
   auto listener = [feature, promise, self, satisfied = false](SceneImpl& s,
                                                               const std::chrono::steady_clock::time_point&) mutable {
     if (satisfied || !feature->_isEntityReady()) return;

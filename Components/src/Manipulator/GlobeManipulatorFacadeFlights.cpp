@@ -16,6 +16,7 @@
 #include "Manipulator/FlightOptions.h"
 #include "Manipulator/FlightPath.h"
 #include "Manipulator/GlobeManipulator.h"
+#include "ListenerSlot.h"
 #include "Renderer/Camera.h"
 #include "Scene/GlobeImpl.h"
 #include "Scene/SceneImpl.h"
@@ -148,21 +149,6 @@ struct HeightFlight {
       }
     }
     if (!impl->isFlying()) (*remover)();
-  }
-};
-
-/// Removes a listener through its publisher handle, once that handle is known.
-struct ListenerSlot {
-  std::mutex mutex;
-  std::weak_ptr<FunctionWrapper> handle;
-
-  void remove() {
-    std::weak_ptr<FunctionWrapper> h;
-    {
-      std::lock_guard lock(mutex);
-      h = handle;
-    }
-    if (const auto strong = h.lock()) (*strong)();
   }
 };
 

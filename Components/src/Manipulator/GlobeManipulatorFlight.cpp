@@ -63,12 +63,13 @@ void GlobeManipulatorImpl::flyTo(const FlightOptions& options, ViewerImpl& viewe
   }
 
   // The holder learns the tween after it is added; a completion of a replaced flight
-  // finds another tween in `currentFlight` and leaves it alone.
-  auto holder = std::make_shared<std::shared_ptr<Tween>>();
+  // finds another tween in `currentFlight` and leaves it alone. It holds the tween weakly:
+  // the tween owns this completion, so a strong reference would keep both alive for good.
+  auto holder = std::make_shared<std::weak_ptr<Tween>>();
   FlightOptions& record = flightRecord();
   record = options;
   record.complete = [this, holder, complete = options.complete] {
-    if (*holder == currentFlight) currentFlight.reset();
+    if (currentFlight && holder->lock() == currentFlight) currentFlight.reset();
     if (complete) complete();
   };
   TweenOptions tween = FlightPath::createTween(viewer, record);
