@@ -17,6 +17,7 @@
 #include <osg/Image>
 #include <osgDB/ReadFile>
 
+#include "CsvRows.h"
 #include "Common/Clock.h"
 #include "Common/Ellipsoid.h"
 #include "Common/IntersectionTests.h"
@@ -66,19 +67,7 @@ fs::path freshFolder(const std::string& name) {
   return dir;
 }
 
-// Rows of a CSV file without its header line, split at commas.
-std::vector<std::vector<std::string>> readCsv(const fs::path& file) {
-  std::ifstream in(file);
-  std::vector<std::vector<std::string>> rows;
-  std::string line, field;
-  std::getline(in, line);
-  while (std::getline(in, line)) {
-    std::stringstream fields(line);
-    rows.emplace_back();
-    while (std::getline(fields, field, ',')) rows.back().push_back(field);
-  }
-  return rows;
-}
+using qel::test::readCsv;
 
 double channelVariance(const osg::Image& image) {
   const std::size_t n = image.getTotalSizeInBytes();

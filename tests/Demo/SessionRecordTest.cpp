@@ -17,6 +17,7 @@
 #include <osg/ref_ptr>
 #include <osgGA/GUIEventAdapter>
 
+#include "CsvRows.h"
 #include "Common/Clock.h"
 #include "DemoHost.h"
 #include "Renderer/Camera.h"
@@ -171,19 +172,7 @@ TEST_F(SessionRecord, ReplayOnABareHostEndsAtTheLivePose) {
   fs::remove_all(dir);
 }
 
-// Rows of a CSV file without its header line, split at commas.
-std::vector<std::vector<std::string>> readCsv(const fs::path& file) {
-  std::ifstream in(file);
-  std::vector<std::vector<std::string>> rows;
-  std::string line, field;
-  std::getline(in, line);
-  while (std::getline(in, line)) {
-    std::stringstream fields(line);
-    rows.emplace_back();
-    while (std::getline(fields, field, ',')) rows.back().push_back(field);
-  }
-  return rows;
-}
+using qel::test::readCsv;
 
 TEST_F(SessionRecord, TheDemoPlaysTheRecordingBackToTheLivePose) {
   if (std::system("command -v xvfb-run >/dev/null 2>&1 && command -v Xvfb >/dev/null 2>&1") != 0) {
