@@ -47,6 +47,8 @@ class DrawList {
   static bool beats(const DrawItem& candidate, std::size_t candidateIndex, double candidateDistance,
                     const DrawItem& best, std::size_t bestIndex, double bestDistance) noexcept;
 
+  /// Forgets the grid, so that the next query builds it again (measuring the build).
+  void dropIndex() noexcept { indexed_ = false; }
   /// Test hook: how many times the grid has been built.
   std::size_t getIndexBuildCount() const noexcept { return indexBuilds_; }
 
