@@ -109,3 +109,79 @@ TEST_F(ScriptPlayerTest, PlaysEventsIntoTheFramesThatFollowThem) {
 
 }  // namespace
 }  // namespace qel::test
+
+namespace qel::test {
+namespace {
+
+struct KeyCase {
+  const char* name;
+  std::int32_t code;  // the X11 keysym a window reports for the key
+};
+
+class InputScriptKeyTest : public ::testing::TestWithParam<KeyCase> {};
+
+TEST_P(InputScriptKeyTest, EditorKeysReadAsTheWindowsKeyCodes) {
+  const InputScript script = InputScript::parse(
+      std::string(R"({"steps": [{"event": "keydown", "key": ")") + GetParam().name + R"("}]})", "keys.json");
+  ASSERT_EQ(script.steps().size(), 1u);
+  EXPECT_EQ(script.steps()[0].event.getKey(), GetParam().code);
+}
+
+INSTANTIATE_TEST_SUITE_P(Keys, InputScriptKeyTest,
+                         ::testing::Values(KeyCase{"F2", 0xFFBF}, KeyCase{"F6", 0xFFC3}, KeyCase{"F7", 0xFFC4},
+                                           KeyCase{"F8", 0xFFC5}, KeyCase{"F12", 0xFFC9}, KeyCase{"Return", 0xFF0D},
+                                           KeyCase{"Insert", 0xFF63}, KeyCase{"Delete", 0xFFFF},
+                                           KeyCase{"BackSpace", 0xFF08}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+struct ClickCase {
+  const char* name;
+  const char* step;
+  std::vector<std::uint32_t> kinds;  // the events, each followed by one frame
+  std::uint32_t button;
+};
+
+class InputScriptClickTest : public ::testing::TestWithParam<ClickCase> {};
+
+TEST_P(InputScriptClickTest, ExpandsToTheEventsAWindowSendsEachInItsOwnFrame) {
+  const InputScript script =
+      InputScript::parse(std::string(R"({"frameStep": 0.02, "steps": [)") + GetParam().step + "]}", "click.json");
+  const std::vector<std::uint32_t>& kinds = GetParam().kinds;
+  ASSERT_EQ(script.steps().size(), 2 * kinds.size());
+  for (std::size_t i = 0; i < kinds.size(); ++i) {
+    const InputScript::Step& event = script.steps()[2 * i];
+    ASSERT_EQ(event.kind, InputScript::Step::Kind::Event) << i;
+    EXPECT_EQ(event.event.getEventType(), kinds[i]) << i;
+    EXPECT_EQ(event.event.getButton(), GetParam().button) << i;
+    EXPECT_FLOAT_EQ(event.event.getX(), 120.0f);
+    EXPECT_FLOAT_EQ(event.event.getY(), 80.0f);
+    const InputScript::Step& frame = script.steps()[2 * i + 1];
+    ASSERT_EQ(frame.kind, InputScript::Step::Kind::Frames) << i;
+    EXPECT_EQ(frame.frames, 1u);
+    EXPECT_DOUBLE_EQ(frame.dt, 0.02);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Steps, InputScriptClickTest,
+                         ::testing::Values(ClickCase{"Click",
+                                                     R"({"click": {"at": [120, 80]}})",
+                                                     {GEA::PUSH, GEA::RELEASE},
+                                                     GEA::LEFT_MOUSE_BUTTON},
+                                           ClickCase{"RightClick",
+                                                     R"({"click": {"at": [120, 80], "button": "right"}})",
+                                                     {GEA::PUSH, GEA::RELEASE},
+                                                     GEA::RIGHT_MOUSE_BUTTON},
+                                           ClickCase{"DoubleClick",
+                                                     R"({"doubleClick": {"at": [120, 80]}})",
+                                                     {GEA::PUSH, GEA::RELEASE, GEA::DOUBLECLICK, GEA::RELEASE},
+                                                     GEA::LEFT_MOUSE_BUTTON}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(InputScriptClickErrorTest, AClickNeedsAPlace) {
+  EXPECT_THROW(InputScript::parse(R"({"steps": [{"click": {"button": "left"}}]})", "c.json"), InputScriptError);
+  EXPECT_THROW(InputScript::parse(R"({"steps": [{"click": {"at": [1, 2]}, "frames": 1}]})", "c.json"),
+               InputScriptError);
+}
+
+}  // namespace
+}  // namespace qel::test

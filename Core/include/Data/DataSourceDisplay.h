@@ -59,6 +59,8 @@ class DataSourceDisplay : public PrimitiveBase {
 
  private:
   void updateTree(Feature::FeatureBase& node);
+  // Submits the entities of the features under `node` to the frame's draw list.
+  void submitTree(Feature::FeatureBase& node, FrameState& frameState) const;
   void build(Feature::Feature& feature);
 
   SceneImpl& scene_;

@@ -5,8 +5,11 @@
 
 #include "Common/TaskQueue.h"
 #include "Scene/CullingVolume.h"
+#include "Scene/DrawList.h"
 
 namespace qel {
+
+class Camera;
 
 /// What the scene knows about the frame being built.
 class FrameState {
@@ -20,6 +23,11 @@ class FrameState {
   /// it is the volume of the last frame built (the camera's pose before that frame's
   /// `updateCamera`); before the first frame, the scene's initial camera.
   CullingVolume cullingVolume;
+  /// The camera the frame is drawn from; set by the scene before the primitives' updates.
+  const Camera* camera = nullptr;
+  /// What the frame draws: each primitive's update submits its shown and hidden items
+  /// here, in update order. When the frame ends it becomes the scene's last frame.
+  DrawList drawList;
   /// Work the scene runs during the frame, after the primitives' updates.
   TaskQueue taskQueue;
 };

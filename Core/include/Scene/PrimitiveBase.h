@@ -25,10 +25,15 @@ class PrimitiveBase {
   bool isSelectEnabled() const noexcept { return selectEnabled_; }
   void setShow(bool show) noexcept { show_ = show; }
   bool isShow() const noexcept { return show_; }
+  /// True: what the primitive draws is hidden where the Earth stands between it and the
+  /// eye. False: it is drawn over the terrain (handles, outlines of a tool).
+  void setDepthTestEnabled(bool enabled) noexcept { depthTest_ = enabled; }
+  bool isDepthTestEnabled() const noexcept { return depthTest_; }
 
  private:
   bool selectEnabled_ = true;
   bool show_ = true;
+  bool depthTest_ = true;
 };
 
 }  // namespace qel

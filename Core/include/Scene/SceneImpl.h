@@ -17,7 +17,9 @@
 #include "Renderer/Context.h"
 #include "Scene/FrameState.h"
 #include "Scene/GlobeImpl.h"
+#include "Scene/DrawList.h"
 #include "Scene/MapProjection.h"
+#include "Scene/PickObject.h"
 #include "Scene/PrimitiveCollection.h"
 
 namespace qel {
@@ -78,13 +80,28 @@ class SceneImpl {
   /// the terrain.
   std::optional<Vector3<double>> pickPositionWorldCoordinates(const Vector2<int>& windowPosition) const;
 
+  /// What lies under the window [x − ⌊w/2⌋, x − ⌊w/2⌋ + w) × [y − ⌊h/2⌋, y − ⌊h/2⌋ + h)
+  /// (pixels, origin top left) in what the last frame drew: of the shown items meeting
+  /// the window (select-disabled ones included, so that a tool finds its own handles),
+  /// the one nearest the window's centre, then nearest the eye, then the last
+  /// submitted. Empty when nothing is there, before the first frame, or when `width` or
+  /// `height` is not positive. The scene keeps the result alive until the next pick.
+  std::weak_ptr<PickObject> pick(const Vector2<int>& position, int width, int height);
+  /// Every shown, selectable object the last frame drew meeting the window [left, left +
+  /// width) × [top, top + height), once each, in submission order. Empty for a width or
+  /// height that is not positive.
+  std::vector<std::shared_ptr<PickObject>> rectanglePick(const Vector2<int>& topLeft, int width, int height);
+  /// What the last frame drew: each primitive's items in update order.
+  const DrawList& getLastFrame() const noexcept { return lastFrame_; }
+
   /// Sets the window size: the camera's viewport, the frustum's aspect ratio and the
   /// drawing buffer.
   void setWindowSize(int width, int height);
 
   /// One frame's scene work, in order: compute the frame state's culling volume from the
-  /// camera, build the data sources' entities, update every primitive, run the frame
-  /// state's task queue, raise post-cull with `frameTime`.
+  /// camera, build the data sources' entities, update every primitive (each submits what
+  /// it draws), run the frame state's task queue, keep what was submitted as the last
+  /// frame, raise post-cull with `frameTime`.
   void render(std::chrono::steady_clock::time_point frameTime);
 
   /// When set, navigation intersects its rays with an ellipsoid instead of picking the globe.
@@ -94,6 +111,17 @@ class SceneImpl {
 
   /// Test hooks: number of world-position (space) picks so far.
   std::size_t getPositionPickCount() const noexcept { return positionPickCount_.load(); }
+  /// Test hooks: how many `pick` and `rectanglePick` calls so far, and the arguments of
+  /// the last of each (position or top-left corner, width, height).
+  struct PickCall {
+    Vector2<int> position;
+    int width = 0;
+    int height = 0;
+  };
+  std::size_t getPickCount() const noexcept { return pickCount_; }
+  std::size_t getRectanglePickCount() const noexcept { return rectanglePickCount_; }
+  const std::optional<PickCall>& getLastPick() const noexcept { return lastPickCall_; }
+  const std::optional<PickCall>& getLastRectanglePick() const noexcept { return lastRectanglePickCall_; }
 
  private:
   std::unique_ptr<Camera> camera_;
@@ -109,6 +137,12 @@ class SceneImpl {
   mutable std::atomic<std::size_t> positionPickCount_{0};
   // The primitives one frame updates, refilled in place (no allocation once warmed up).
   std::vector<std::shared_ptr<PrimitiveBase>> updateList_;
+  DrawList lastFrame_;
+  std::shared_ptr<PickObject> lastPicked_;
+  std::size_t pickCount_ = 0;
+  std::size_t rectanglePickCount_ = 0;
+  std::optional<PickCall> lastPickCall_;
+  std::optional<PickCall> lastRectanglePickCall_;
 };
 
 }  // namespace qel

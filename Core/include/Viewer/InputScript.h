@@ -23,12 +23,14 @@ namespace qel {
 ///        {"repeat": 10, "steps": [{"event": "drag", "x": 410, "y": 300, "mask": ["left"]},
 ///                                 {"frames": 1}]},
 ///        {"dragLine": {"from": [400, 300], "to": [500, 300], "button": "right", "steps": 20}},
+///        {"click": {"at": [400, 300]}},
+///        {"doubleClick": {"at": [400, 300], "button": "left"}},
 ///        {"event": "keydown", "key": "w", "modifiers": ["shift"]},
 ///        {"frames": 30, "dt": 0.02},
 ///        {"mark": "after-tilt"}]}
 ///
 /// Events accumulate until the next frame advance, which delivers them all in that frame.
-/// `repeat` and `dragLine` are expanded when the script is read, so `steps()` holds only
+/// `repeat`, `dragLine`, `click` and `doubleClick` are expanded when the script is read, so `steps()` holds only
 /// events, frame advances and marks.
 class InputScript {
  public:

@@ -11,9 +11,17 @@
 #include "Feature/PolygonGeometry.h"
 #include "Feature/PolylineGeometry.h"
 #include "Feature/RectangleGeometry.h"
+#include "Scene/DrawSubmission.h"
+#include "Scene/FrameState.h"
 #include "Scene/SceneImpl.h"
 
 namespace qel {
+namespace {
+
+// Side (pixels) of the mark an entity is drawn as.
+constexpr double kEntityMarkSize = 12.0;
+
+}  // namespace
 namespace {
 
 // Every scene created once this module is loaded gets a display: the scene cannot make
@@ -93,8 +101,36 @@ BoundingSphereState DataSourceDisplay::getBoundingSphere(const Entity& entity, b
 }
 
 void DataSourceDisplay::update(FrameState& frameState) {
-  (void)frameState;
   for (const std::shared_ptr<DataSource>& source : dataSources_) updateTree(*source->getRootFeatureGroup());
+  for (const std::shared_ptr<DataSource>& source : dataSources_) submitTree(*source->getRootFeatureGroup(), frameState);
+}
+
+void DataSourceDisplay::submitTree(Feature::FeatureBase& node, FrameState& frameState) const {
+  if (Feature::Feature* feature = node._asFeature()) {
+    const std::shared_ptr<Entity> entity = feature->_getImplHandle();
+    if (!entity || entity->_getDisplay() != this || !entity->getPosition()) return;
+    // Until features carry their symbols into the drawing, an entity is drawn as a mark
+    // of kEntityMarkSize pixels at its anchor, so that it can be seen and picked.
+    DrawItem item;
+    item.kind = DrawKind::Point;
+    item.id = std::weak_ptr<Entity>(entity);
+    item.entity = entity;
+    item.position = *entity->getPosition();
+    item.primitive = this;
+    const std::optional<ProjectedPoint> at = projectForDrawing(frameState, item.position, isDepthTestEnabled());
+    if (at) {
+      const double half = 0.5 * kEntityMarkSize;
+      item.box = {at->window.x - half, at->window.y - half, at->window.x + half, at->window.y + half};
+      item.depth = at->depth;
+    }
+    item.shown = isShow() && at && at->visible && feature->isShowing();
+    item.selectable = isSelectEnabled();
+    frameState.drawList.add(std::move(item));
+    return;
+  }
+  if (Feature::FeatureGroup* group = node._asGroup()) {
+    for (const std::shared_ptr<Feature::FeatureBase>& child : group->getChildren()) submitTree(*child, frameState);
+  }
 }
 
 void DataSourceDisplay::updateTree(Feature::FeatureBase& node) {

@@ -3,6 +3,8 @@
 #include <atomic>
 #include <cmath>
 #include <stdexcept>
+#include <unordered_set>
+#include <utility>
 
 namespace qel {
 namespace {
@@ -88,6 +90,46 @@ std::optional<Vector3<double>> SceneImpl::pickPositionWorldCoordinates(const Vec
   return ground;
 }
 
+std::weak_ptr<PickObject> SceneImpl::pick(const Vector2<int>& position, int width, int height) {
+  ++pickCount_;
+  lastPickCall_ = PickCall{position, width, height};
+  const std::optional<std::size_t> found = lastFrame_.pick(position, width, height);
+  lastPicked_ = found ? std::make_shared<PickObject>(lastFrame_.items()[*found]) : nullptr;
+  return lastPicked_;
+}
+
+std::vector<std::shared_ptr<PickObject>> SceneImpl::rectanglePick(const Vector2<int>& topLeft, int width, int height) {
+  ++rectanglePickCount_;
+  lastRectanglePickCall_ = PickCall{topLeft, width, height};
+  std::vector<std::shared_ptr<PickObject>> objects;
+  // An object drawn as several items (an entity's image and text) is listed once.
+  struct Key {
+    const void* primitive;
+    const void* element;
+    const void* entity;
+    bool operator==(const Key&) const noexcept = default;
+  };
+  struct KeyHash {
+    std::size_t operator()(const Key& k) const noexcept {
+      const std::hash<const void*> h;
+      return h(k.primitive) ^ (h(k.element) << 1) ^ (h(k.entity) << 2);
+    }
+  };
+  std::unordered_set<Key, KeyHash> listed;
+  for (const std::size_t i : lastFrame_.rectangle(topLeft, width, height)) {
+    const DrawItem& item = lastFrame_.items()[i];
+    const std::shared_ptr<Entity> entity = item.entity.lock();
+    const Key key{entity ? nullptr : item.primitive, entity ? nullptr : item.element, entity.get()};
+    if (item.element == nullptr && !entity) {
+      // A primitive's instances are told apart by their ids: list every item.
+      objects.push_back(std::make_shared<PickObject>(item));
+      continue;
+    }
+    if (listed.insert(key).second) objects.push_back(std::make_shared<PickObject>(item));
+  }
+  return objects;
+}
+
 void SceneImpl::setWindowSize(int width, int height) {
   if (width < 0 || height < 0) return;
   camera_->setViewport(Viewport{0, 0, width, height});
@@ -99,6 +141,8 @@ void SceneImpl::render(std::chrono::steady_clock::time_point frameTime) {
   frameState_->time = frameTime;
   ++frameState_->frameNumber;
   frameState_->cullingVolume = CullingVolume::fromCamera(*camera_);
+  frameState_->camera = camera_.get();
+  frameState_->drawList.reset(camera_->getViewport().width(), camera_->getViewport().height());
   if (dataSourceFrameWork_) dataSourceFrameWork_->update(*frameState_);
   // The collection's own update walks a fresh copy of its list, one allocation a frame;
   // the scene walks a copy kept from frame to frame instead (same rule: a primitive may
@@ -110,6 +154,8 @@ void SceneImpl::render(std::chrono::steady_clock::time_point frameTime) {
   } release{updateList_};
   for (const std::shared_ptr<PrimitiveBase>& primitive : updateList_) primitive->update(*frameState_);
   frameState_->taskQueue.runAll();
+  // The list just built becomes the last frame; the old one is reused for the next.
+  std::swap(lastFrame_, frameState_->drawList);
   postCull_->raiseEvent(*this, frameTime);
 }
 

@@ -83,6 +83,21 @@ constexpr std::array kKeyNames{
     NamedValue{"PageDown", Key::PageDown},
     NamedValue{"Page_Down", Key::PageDown},
     NamedValue{"F1", Key::F1},
+    NamedValue{"F2", Key::F2},
+    NamedValue{"F3", Key::F3},
+    NamedValue{"F4", Key::F4},
+    NamedValue{"F5", Key::F5},
+    NamedValue{"F6", Key::F6},
+    NamedValue{"F7", Key::F7},
+    NamedValue{"F8", Key::F8},
+    NamedValue{"F9", Key::F9},
+    NamedValue{"F10", Key::F10},
+    NamedValue{"F11", Key::F11},
+    NamedValue{"F12", Key::F12},
+    NamedValue{"Return", Key::Return},
+    NamedValue{"Insert", Key::Insert},
+    NamedValue{"Delete", Key::Delete},
+    NamedValue{"BackSpace", Key::BackSpace},
     NamedValue{"Space", ' '},
     NamedValue{"Shift_L", Key::ShiftL},
     NamedValue{"Shift_R", Key::ShiftR},
@@ -214,11 +229,22 @@ class Reader {
     const bool isMark = step.contains("mark");
     const bool isRepeat = step.contains("repeat");
     const bool isDragLine = step.contains("dragLine");
+    const bool isClick = step.contains("click");
+    const bool isDoubleClick = step.contains("doubleClick");
     const bool isFrames = step.contains("frames") || step.contains("dt");
-    const int kinds = int(isEvent) + int(isMark) + int(isRepeat) + int(isDragLine) + int(isFrames);
+    const int kinds = int(isEvent) + int(isMark) + int(isRepeat) + int(isDragLine) + int(isFrames) + int(isClick) +
+                      int(isDoubleClick);
     if (kinds != 1) {
-      fail(path, kinds == 0 ? "a step needs one of \"event\", \"frames\", \"dt\", \"mark\", \"repeat\", \"dragLine\""
-                            : "a step is only one of an event, a frame advance, a mark, a repeat or a drag line");
+      fail(path, kinds == 0
+                     ? "a step needs one of \"event\", \"frames\", \"dt\", \"mark\", \"repeat\", \"dragLine\", "
+                       "\"click\", \"doubleClick\""
+                     : "a step is only one of an event, a frame advance, a mark, a repeat, a drag line or a click");
+    }
+    if (isClick || isDoubleClick) {
+      const char* name = isClick ? "click" : "doubleClick";
+      expectFields(step, path, {name});
+      readClick(step[name], path + "." + name, isDoubleClick);
+      return;
     }
     if (isEvent) {
       readEvent(step, path);
@@ -309,6 +335,41 @@ class Reader {
                                                static_cast<float>(fromY + (toY - fromY) * t), button));
     }
     eventThenFrame(GUIEventAdapter::makeRelease(toX, toY, button));
+  }
+
+  // A click is a press and a release at one point; a double click is what a window
+  // sends for one: press, release, double click, release. Each event gets its frame.
+  void readClick(const Json& click, const std::string& path, bool isDouble) {
+    if (!click.is_object()) {
+      fail(path, "expected an object with \"at\"");
+    }
+    expectFields(click, path, {"at", "button", "dt", "modifiers"});
+    const auto [x, y] = readPoint(click, "at", path);
+    const std::uint32_t button = click.contains("button") ? readButton(click["button"], path + ".button")
+                                                          : std::uint32_t{GUIEventAdapter::LEFT_MOUSE_BUTTON};
+    const double dt = click.contains("dt") ? readDuration(click["dt"], path + ".dt") : frameStep_;
+    const std::int32_t modifiers =
+        click.contains("modifiers") ? readModifiers(click["modifiers"], path + ".modifiers") : 0;
+    auto eventThenFrame = [&](GUIEventAdapter event) {
+      event.setModKeyMask(modifiers);
+      Step eventStep;
+      eventStep.kind = Step::Kind::Event;
+      eventStep.event = event;
+      append(std::move(eventStep), path);
+      Step frame;
+      frame.kind = Step::Kind::Frames;
+      frame.frames = 1;
+      frame.dt = dt;
+      append(std::move(frame), path);
+    };
+    eventThenFrame(GUIEventAdapter::makePush(x, y, button));
+    eventThenFrame(GUIEventAdapter::makeRelease(x, y, button));
+    if (isDouble) {
+      GUIEventAdapter twice = GUIEventAdapter::makePush(x, y, button);
+      twice.setEventType(GUIEventAdapter::DOUBLECLICK);
+      eventThenFrame(twice);
+      eventThenFrame(GUIEventAdapter::makeRelease(x, y, button));
+    }
   }
 
   void readEvent(const Json& step, const std::string& path) {

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <string>
+
+#include "Common/Color.h"
+#include "Common/Vector2.h"
+#include "Common/Vector3.h"
+#include "Scene/CollectionElement.h"
+#include "Scene/PickId.h"
+#include "Scene/ScreenOrigin.h"
+
+namespace qel {
+
+/// An image drawn at a fixed-frame point, facing the window. Owned by its
+/// `BillboardCollection`; changed on the main thread.
+class Billboard : public CollectionElement {
+ public:
+  /// Size (pixels) of a billboard whose image cannot be read.
+  static constexpr int kDefaultImageSize = 32;
+
+  struct ConstructorOptions {
+    Vector3<double> position;     ///< fixed frame, metres
+    std::string image;            ///< PNG file; its size is the billboard's size at scale 1
+    PickId id;                    ///< handed back by picks
+    Color color;                  ///< tint, 1 = the image's own colours
+    double scale = 1.0;           ///< factor on the image size (> 0; others draw nothing)
+    Vector2<double> pixelOffset;  ///< window pixels added to the anchor (y down)
+    HorizontalOrigin horizontalOrigin = HorizontalOrigin::Center;
+    VerticalOrigin verticalOrigin = VerticalOrigin::Center;
+    bool show = true;
+  };
+
+  explicit Billboard(ConstructorOptions options) : options_(std::move(options)) {}
+
+  const ConstructorOptions& get() const noexcept { return options_; }
+  void setPosition(const Vector3<double>& position) noexcept { options_.position = position; }
+  void setImage(std::string image) { options_.image = std::move(image); }
+  void setId(PickId id) { options_.id = std::move(id); }
+  void setColor(const Color& color) noexcept { options_.color = color; }
+  void setScale(double scale) noexcept { options_.scale = scale; }
+  void setPixelOffset(const Vector2<double>& offset) noexcept { options_.pixelOffset = offset; }
+  void setHorizontalOrigin(HorizontalOrigin origin) noexcept { options_.horizontalOrigin = origin; }
+  void setVerticalOrigin(VerticalOrigin origin) noexcept { options_.verticalOrigin = origin; }
+  void setShow(bool show) noexcept { options_.show = show; }
+
+ private:
+  ConstructorOptions options_;
+};
+
+}  // namespace qel
