@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace qel {
 
@@ -17,6 +18,10 @@ struct Math {
   static constexpr double PI_OVER_FOUR = PI / 4.0;
   static constexpr double RADIANS_PER_DEGREE = PI / 180.0;
   static constexpr double DEGREES_PER_RADIAN = 180.0 / PI;
+  /// The start of an empty range's maximum and of a search for the largest value.
+  static constexpr double NEG_INFINITY = -std::numeric_limits<double>::infinity();
+  /// The start of an empty range's minimum and of a search for the smallest value.
+  static constexpr double POSITIVE_INFINITY = std::numeric_limits<double>::infinity();
 
   static constexpr double EPSILON1 = static_cast<double>(1e-1f);
   static constexpr double EPSILON2 = static_cast<double>(1e-2f);
@@ -49,6 +54,14 @@ struct Math {
   static constexpr double toRadians(double degrees) noexcept { return degrees * RADIANS_PER_DEGREE; }
   static constexpr double toDegrees(double radians) noexcept { return radians * DEGREES_PER_RADIAN; }
   static constexpr double sign(double v) noexcept { return v > 0.0 ? 1.0 : (v < 0.0 ? -1.0 : 0.0); }
+
+  /// asin of `value` clamped to [−1, 1] first, so that a sine a rounding step beyond ±1
+  /// (a dot product of unit vectors, a quaternion's 2(wy − zx)) gives ±π/2 instead of
+  /// NaN. Radians in [−π/2, π/2]; NaN stays NaN.
+  static double asinClamped(double value) noexcept {
+    if (std::isnan(value)) return value;
+    return std::asin(clamp(value, -1.0, 1.0));
+  }
 
   /// Brings an angle (radians) into [0, 2π).
   static double zeroToTwoPi(double angle) noexcept {

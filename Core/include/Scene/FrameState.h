@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "Common/TaskQueue.h"
+#include "Scene/CullingVolume.h"
 
 namespace qel {
 
@@ -14,6 +15,11 @@ class FrameState {
   std::uint8_t mode = 3;
   std::uint64_t frameNumber = 0;
   std::chrono::steady_clock::time_point time{};
+  /// What the camera sees as the scene builds this frame: computed from the camera at
+  /// the start of the scene's frame work, before the primitives' updates. Between frames
+  /// it is the volume of the last frame built (the camera's pose before that frame's
+  /// `updateCamera`); before the first frame, the scene's initial camera.
+  CullingVolume cullingVolume;
   /// Work the scene runs during the frame, after the primitives' updates.
   TaskQueue taskQueue;
 };

@@ -21,6 +21,8 @@
 
 namespace qel {
 
+class DataSourceDisplay;
+
 /// The scene: camera, render context, globe, primitives and the per-frame work. Owned
 /// by the viewer and touched on the main thread only (the camera's pose excepted).
 ///
@@ -44,6 +46,22 @@ class SceneImpl {
   const MapProjection& getMapProjection() const noexcept { return mapProjection_; }
   PostCullPublisher& getPostCull() const noexcept { return *postCull_; }
 
+  /// The display that draws the scene's data sources (features): `getDefaultDataSource`,
+  /// `getBoundingSphere`. It is defined by the qelData module, which sits above the scene
+  /// and gives every scene created after it is loaded a display; a caller that uses the
+  /// display links qelData, so its scenes have one. Throws `std::logic_error` for a
+  /// scene made in a process without qelData.
+  DataSourceDisplay& _getDataSourceDisplay() const;
+  /// What the data source display's module hands a new scene: the display, and the same
+  /// object as the work the scene runs each frame before updating its primitives.
+  struct DataSourceDisplayParts {
+    std::shared_ptr<DataSourceDisplay> display;
+    std::shared_ptr<PrimitiveBase> frameWork;
+  };
+  using DataSourceDisplayFactory = DataSourceDisplayParts (*)(SceneImpl& scene);
+  /// Installed by qelData when it loads; scenes created afterwards get a display.
+  static void _setDataSourceDisplayFactory(DataSourceDisplayFactory factory) noexcept;
+
   /// Factor applied to keyboard speeds (1 by default).
   double getResolution() const noexcept { return resolution_; }
   /// Ignores values that are not finite and positive.
@@ -63,8 +81,9 @@ class SceneImpl {
   /// drawing buffer.
   void setWindowSize(int width, int height);
 
-  /// One frame's scene work, in order: update every primitive, run the frame state's
-  /// task queue, raise post-cull with `frameTime`.
+  /// One frame's scene work, in order: compute the frame state's culling volume from the
+  /// camera, build the data sources' entities, update every primitive, run the frame
+  /// state's task queue, raise post-cull with `frameTime`.
   void render(std::chrono::steady_clock::time_point frameTime);
 
   /// When set, navigation intersects its rays with an ellipsoid instead of picking the globe.
@@ -82,6 +101,8 @@ class SceneImpl {
   std::unique_ptr<FrameState> frameState_;
   std::unique_ptr<PrimitiveCollection> primitives_;
   std::unique_ptr<PostCullPublisher> postCull_;
+  std::shared_ptr<DataSourceDisplay> dataSourceDisplay_;
+  std::shared_ptr<PrimitiveBase> dataSourceFrameWork_;
   MapProjection mapProjection_;
   double resolution_ = 1.0;
   mutable std::atomic<std::size_t> positionPickCount_{0};

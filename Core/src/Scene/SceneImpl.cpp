@@ -1,6 +1,8 @@
 #include "Scene/SceneImpl.h"
 
+#include <atomic>
 #include <cmath>
+#include <stdexcept>
 
 namespace qel {
 namespace {
@@ -8,6 +10,13 @@ namespace {
 // The window a scene starts with until its viewer reports its own size.
 constexpr int kDefaultWindowWidth = 800;
 constexpr int kDefaultWindowHeight = 600;
+
+// Set once, when the module defining the data source display loads, before any scene
+// of the process is made.
+std::atomic<SceneImpl::DataSourceDisplayFactory>& dataSourceDisplayFactory() {
+  static std::atomic<SceneImpl::DataSourceDisplayFactory> factory{nullptr};
+  return factory;
+}
 
 }  // namespace
 
@@ -19,13 +28,30 @@ SceneImpl::SceneImpl()
       primitives_(std::make_unique<PrimitiveCollection>()),
       postCull_(std::make_unique<PostCullPublisher>()) {
   setWindowSize(kDefaultWindowWidth, kDefaultWindowHeight);
+  if (const DataSourceDisplayFactory factory = dataSourceDisplayFactory().load()) {
+    DataSourceDisplayParts parts = factory(*this);
+    dataSourceDisplay_ = std::move(parts.display);
+    dataSourceFrameWork_ = std::move(parts.frameWork);
+  }
 }
 
 SceneImpl::~SceneImpl() {
   // Work still queued for the frame refers to primitives and the scene: drop it first,
   // then the primitives (whose destructors may still reach the scene's publishers).
   frameState_->taskQueue.clear();
+  // The display first: its layers stop handing out this scene before anything goes.
+  dataSourceFrameWork_.reset();
+  dataSourceDisplay_.reset();
   primitives_.reset();
+}
+
+DataSourceDisplay& SceneImpl::_getDataSourceDisplay() const {
+  if (!dataSourceDisplay_) throw std::logic_error("this scene has no data source display: qelData is not loaded");
+  return *dataSourceDisplay_;
+}
+
+void SceneImpl::_setDataSourceDisplayFactory(DataSourceDisplayFactory factory) noexcept {
+  dataSourceDisplayFactory().store(factory);
 }
 
 void SceneImpl::setResolution(double resolution) noexcept {
@@ -66,11 +92,14 @@ void SceneImpl::setWindowSize(int width, int height) {
   if (width < 0 || height < 0) return;
   camera_->setViewport(Viewport{0, 0, width, height});
   context_->setDrawingBufferSize(width, height);
+  frameState_->cullingVolume = CullingVolume::fromCamera(*camera_);
 }
 
 void SceneImpl::render(std::chrono::steady_clock::time_point frameTime) {
   frameState_->time = frameTime;
   ++frameState_->frameNumber;
+  frameState_->cullingVolume = CullingVolume::fromCamera(*camera_);
+  if (dataSourceFrameWork_) dataSourceFrameWork_->update(*frameState_);
   primitives_->update(*frameState_);
   frameState_->taskQueue.runAll();
   postCull_->raiseEvent(*this, frameTime);

@@ -1,0 +1,71 @@
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "Common/BoundingSphere.h"
+#include "Data/BoundingSphereState.h"
+#include "Data/DataSource.h"
+#include "Data/Entity.h"
+#include "Layers/Layer.h"
+#include "Scene/PrimitiveBase.h"
+
+namespace qel {
+
+class SceneImpl;
+
+/// A scene's display of its data sources (`SceneImpl::_getDataSourceDisplay`): each
+/// frame, before the scene's primitives are updated, it builds the entities of every
+/// feature of its data sources that was added or changed since it was last built, so
+/// that a feature added during one frame is drawn, and its extent known, from the
+/// scene's next frame on. It holds the scene's root layer, with the default data source
+/// under it.
+///
+/// Main thread only. Owned by its scene and destroyed first when the scene goes: the
+/// layers under it then no longer have a scene.
+///
+/// Every member is defined out of line, on purpose: a program that uses the display
+/// thereby links this module, whose loading is what gives its scenes a display.
+class DataSourceDisplay : public PrimitiveBase {
+ public:
+  /// The display of `scene`. `sceneHandle` is what the layers under it hand out as
+  /// their scene (`Layer::_getScene`); it expires when the display is destroyed.
+  DataSourceDisplay(SceneImpl& scene, std::shared_ptr<SceneImpl> sceneHandle);
+  ~DataSourceDisplay() override;
+
+  /// The data source that features drawn by the editors are placed in.
+  const std::shared_ptr<DataSource>& getDefaultDataSource() const noexcept;
+  /// The layer every data source of the scene lies under; its scene is this display's.
+  const std::shared_ptr<Layer>& getRootLayer() const noexcept;
+  /// Adds a data source (null or already added: nothing); it is drawn from the next frame.
+  void add(const std::shared_ptr<DataSource>& dataSource);
+  /// Takes a data source out (not the default one); false when it is not in the display.
+  bool remove(const DataSource& dataSource);
+  const std::vector<std::shared_ptr<DataSource>>& getDataSources() const noexcept;
+
+  /// The sphere holding what is drawn for `entity`, into `result`:
+  /// - `Done`: `result` is set;
+  /// - `Pending`: the entity's feature changed since it was drawn; the next frame
+  ///   draws it anew;
+  /// - `Failed`: the entity was not built by this display, its feature is gone or no
+  ///   longer in this display's scene, or what it draws has no place on the globe.
+  /// `result` is left alone unless the answer is `Done`. `allowPartial` lets a caller
+  /// accept an extent still being loaded; every extent this display knows is whole, so
+  /// it changes nothing.
+  BoundingSphereState getBoundingSphere(const Entity& entity, bool allowPartial, BoundingSphere& result) const;
+
+  /// Builds the entities of the features added or changed since the last frame.
+  void update(FrameState& frameState) override;
+
+ private:
+  void updateTree(Feature::FeatureBase& node);
+  void build(Feature::Feature& feature);
+
+  SceneImpl& scene_;
+  std::shared_ptr<SceneImpl> sceneHandle_;
+  std::shared_ptr<Layer> root_;
+  std::shared_ptr<DataSource> defaultDataSource_;
+  std::vector<std::shared_ptr<DataSource>> dataSources_;
+};
+
+}  // namespace qel

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <memory>
+#include <optional>
+
+#include "Common/BoundingSphere.h"
+#include "Common/Vector3.h"
+#include "Feature/Feature.h"
+
+namespace qel {
+
+class DataSourceDisplay;
+
+/// What a scene draws for a feature, built by the scene's data source display from the
+/// feature's geometry and style: the drawn positions in the fixed frame, with the style's
+/// height reference applied against the scene's surface. Main thread only.
+class Entity {
+ public:
+  /// An entity of `feature` built by `display` (not yet drawn).
+  Entity(std::weak_ptr<Feature::Feature> feature, const DataSourceDisplay* display);
+
+  /// The feature drawn; null once it is gone.
+  std::shared_ptr<Feature::Feature> _getFeature() const { return feature_.lock(); }
+  /// The display that built the entity.
+  const DataSourceDisplay* _getDisplay() const noexcept { return display_; }
+
+  /// The drawn position of a point, the first drawn position of a line or area, the
+  /// drawn centre of a rectangle or circle (fixed frame, metres); empty when nothing
+  /// with a place on the globe is drawn.
+  const std::optional<Vector3<double>>& getPosition() const noexcept { return position_; }
+  /// The sphere holding what is drawn; empty when nothing with a place on the globe is
+  /// drawn (a screen-space point, an empty line, a position that is not finite).
+  const std::optional<BoundingSphere>& getDrawnExtent() const noexcept { return extent_; }
+  /// What the entity was drawn from; empty before it is first drawn.
+  const std::optional<Feature::Feature::DefinitionStamp>& getDrawnFrom() const noexcept { return drawnFrom_; }
+
+  /// Records what the display drew.
+  void _setDrawn(const Feature::Feature::DefinitionStamp& from, std::optional<Vector3<double>> position,
+                 std::optional<BoundingSphere> extent);
+
+ private:
+  std::weak_ptr<Feature::Feature> feature_;
+  const DataSourceDisplay* display_;
+  std::optional<Feature::Feature::DefinitionStamp> drawnFrom_;
+  std::optional<Vector3<double>> position_;
+  std::optional<BoundingSphere> extent_;
+};
+
+}  // namespace qel

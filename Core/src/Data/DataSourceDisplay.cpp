@@ -1,0 +1,198 @@
+#include "Data/DataSourceDisplay.h"
+
+#include <algorithm>
+#include <cmath>
+#include <utility>
+
+#include "Common/Ellipsoid.h"
+#include "Common/GlobeRectangle.h"
+#include "Feature/CircleGeometry.h"
+#include "Feature/PointGeometry.h"
+#include "Feature/PolygonGeometry.h"
+#include "Feature/PolylineGeometry.h"
+#include "Feature/RectangleGeometry.h"
+#include "Scene/SceneImpl.h"
+
+namespace qel {
+namespace {
+
+// Every scene created once this module is loaded gets a display: the scene cannot make
+// one itself, since the display sits above it (it draws features through the scene).
+SceneImpl::DataSourceDisplayParts makeDisplay(SceneImpl& scene) {
+  // A handle that does not own the scene (its viewer does): the layers hand it out as
+  // their scene, and it expires with the display, the first thing a scene destroys.
+  std::shared_ptr<SceneImpl> handle(&scene, [](SceneImpl*) {});
+  auto display = std::make_shared<DataSourceDisplay>(scene, std::move(handle));
+  return {display, display};
+}
+
+[[maybe_unused]] const bool kDisplayInstalled = (SceneImpl::_setDataSourceDisplayFactory(&makeDisplay), true);
+
+struct Drawn {
+  std::optional<Vector3<double>> position;
+  std::optional<BoundingSphere> extent;
+};
+
+}  // namespace
+
+DataSourceDisplay::DataSourceDisplay(SceneImpl& scene, std::shared_ptr<SceneImpl> sceneHandle)
+    : scene_(scene), sceneHandle_(std::move(sceneHandle)), root_(Layer::create(true)) {
+  root_->_setScene(sceneHandle_);
+  defaultDataSource_ = DataSource::create();
+  add(defaultDataSource_);
+}
+
+DataSourceDisplay::~DataSourceDisplay() {
+  // Whoever still holds a layer of this scene learns at once that it has none.
+  root_->_setScene({});
+  for (const std::shared_ptr<DataSource>& source : dataSources_) source->_setParent(nullptr);
+}
+
+const std::shared_ptr<DataSource>& DataSourceDisplay::getDefaultDataSource() const noexcept {
+  return defaultDataSource_;
+}
+
+const std::shared_ptr<Layer>& DataSourceDisplay::getRootLayer() const noexcept { return root_; }
+
+const std::vector<std::shared_ptr<DataSource>>& DataSourceDisplay::getDataSources() const noexcept {
+  return dataSources_;
+}
+
+void DataSourceDisplay::add(const std::shared_ptr<DataSource>& dataSource) {
+  if (!dataSource) return;
+  if (std::find(dataSources_.begin(), dataSources_.end(), dataSource) != dataSources_.end()) return;
+  dataSource->_setParent(root_);
+  dataSources_.push_back(dataSource);
+}
+
+bool DataSourceDisplay::remove(const DataSource& dataSource) {
+  if (&dataSource == defaultDataSource_.get()) return false;
+  const auto it = std::find_if(dataSources_.begin(), dataSources_.end(),
+                               [&](const std::shared_ptr<DataSource>& s) { return s.get() == &dataSource; });
+  if (it == dataSources_.end()) return false;
+  (*it)->_setParent(nullptr);
+  dataSources_.erase(it);
+  return true;
+}
+
+BoundingSphereState DataSourceDisplay::getBoundingSphere(const Entity& entity, bool allowPartial,
+                                                         BoundingSphere& result) const {
+  (void)allowPartial;  // every extent known here is whole
+  if (entity._getDisplay() != this) return BoundingSphereState::Failed;
+  const std::shared_ptr<Feature::Feature> feature = entity._getFeature();
+  // An entity its feature no longer has (the feature moved to another tree) is gone.
+  if (!feature || feature->_getImplHandle().get() != &entity) return BoundingSphereState::Failed;
+  const std::shared_ptr<Layer> layer = feature->getLayer();
+  if (!layer || layer->_getScene() != sceneHandle_) return BoundingSphereState::Failed;
+  if (!entity.getDrawnFrom() || *entity.getDrawnFrom() != feature->_getDefinitionStamp()) {
+    return BoundingSphereState::Pending;
+  }
+  if (!entity.getDrawnExtent()) return BoundingSphereState::Failed;
+  result = *entity.getDrawnExtent();
+  return BoundingSphereState::Done;
+}
+
+void DataSourceDisplay::update(FrameState& frameState) {
+  (void)frameState;
+  for (const std::shared_ptr<DataSource>& source : dataSources_) updateTree(*source->getRootFeatureGroup());
+}
+
+void DataSourceDisplay::updateTree(Feature::FeatureBase& node) {
+  if (Feature::Feature* feature = node._asFeature()) {
+    if (!feature->getGeometry()) return;
+    const std::shared_ptr<Entity> entity = feature->_getImplHandle();
+    if (entity && entity->_getDisplay() == this && entity->getDrawnFrom() == feature->_getDefinitionStamp()) return;
+    build(*feature);
+    return;
+  }
+  if (Feature::FeatureGroup* group = node._asGroup()) {
+    for (const std::shared_ptr<Feature::FeatureBase>& child : group->getChildren()) updateTree(*child);
+  }
+}
+
+void DataSourceDisplay::build(Feature::Feature& feature) {
+  const Feature::Feature::DefinitionStamp stamp = feature._getDefinitionStamp();
+  const std::shared_ptr<Feature::Geometry> geometry = feature.getGeometry();
+  const std::shared_ptr<Feature::Style> style = feature.getStyle();
+  const HeightReference reference = style ? style->getHeightReference() : HeightReference::None;
+  const Ellipsoid& ellipsoid = Ellipsoid::WGS84;
+
+  // The height drawn: the surface for a clamped reference, the surface plus the given
+  // height for a relative one (no surface there: the ellipsoid).
+  const auto drawnPoint = [&](Cartographic position) -> std::optional<Vector3<double>> {
+    if (reference != HeightReference::None) {
+      const double surface = scene_.getHeight(position, reference).value_or(0.0);
+      if (isHeightReferenceClamp(reference)) {
+        position.height = surface;
+      } else if (isHeightReferenceRelative(reference)) {
+        position.height += surface;
+      }
+    }
+    const Vector3<double> point = ellipsoid.cartographicToCartesian(position);
+    if (!point.isFinite()) return std::nullopt;
+    return point;
+  };
+  const auto drawnList = [&](const std::vector<const std::vector<Cartographic>*>& rings) -> Drawn {
+    std::vector<Vector3<double>> points;
+    for (const std::vector<Cartographic>* ring : rings) {
+      for (const Cartographic& position : *ring) {
+        const std::optional<Vector3<double>> point = drawnPoint(position);
+        if (!point) return {};
+        points.push_back(*point);
+      }
+    }
+    if (points.empty()) return {};
+    return {points.front(), BoundingSphere::fromPoints(points)};
+  };
+
+  Drawn drawn;
+  switch (geometry->getType()) {
+    case Feature::GeometryType::Point: {
+      const auto& point = static_cast<const Feature::PointGeometry&>(*geometry);
+      if (point.isScreenSpace()) break;  // a mark over the view has no place on the globe
+      drawn.position = drawnPoint(point.getPosition());
+      if (drawn.position) drawn.extent = BoundingSphere{*drawn.position, 0.0};
+      break;
+    }
+    case Feature::GeometryType::Polyline:
+      drawn = drawnList({&static_cast<const Feature::PolylineGeometry&>(*geometry).getPositions()});
+      break;
+    case Feature::GeometryType::Polygon: {
+      const Feature::PolygonHierarchy& hierarchy =
+          static_cast<const Feature::PolygonGeometry&>(*geometry).getHierarchy();
+      std::vector<const std::vector<Cartographic>*> rings{&hierarchy.positions};
+      for (const std::vector<Cartographic>& hole : hierarchy.holes) rings.push_back(&hole);
+      drawn = drawnList(rings);
+      break;
+    }
+    case Feature::GeometryType::Rectangle: {
+      const auto& rectangleGeometry = static_cast<const Feature::RectangleGeometry&>(*geometry);
+      const GlobeRectangle& rectangle = rectangleGeometry.getRectangle();
+      if (!rectangle.isValid()) break;
+      Cartographic centre = rectangle.computeCenter();
+      centre.height = rectangleGeometry.getHeight();
+      drawn.position = drawnPoint(centre);
+      if (!drawn.position) break;
+      const double height = ellipsoid.cartesianToCartographic(*drawn.position).value_or(centre).height;
+      drawn.extent = BoundingSphere::fromRectangle3D(rectangle, ellipsoid, height);
+      break;
+    }
+    case Feature::GeometryType::Circle: {
+      const auto& circle = static_cast<const Feature::CircleGeometry&>(*geometry);
+      drawn.position = drawnPoint(circle.getCenter());
+      const double radius = circle.getRadius();
+      if (drawn.position && std::isfinite(radius))
+        drawn.extent = BoundingSphere{*drawn.position, std::max(radius, 0.0)};
+      break;
+    }
+  }
+
+  std::shared_ptr<Entity> entity = feature._getImplHandle();
+  if (!entity || entity->_getDisplay() != this) {
+    entity = std::make_shared<Entity>(std::static_pointer_cast<Feature::Feature>(feature.shared_from_this()), this);
+  }
+  entity->_setDrawn(stamp, drawn.position, drawn.extent);
+  feature._setEntities({entity}, stamp);
+}
+
+}  // namespace qel

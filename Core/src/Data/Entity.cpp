@@ -1,0 +1,17 @@
+#include "Data/Entity.h"
+
+#include <utility>
+
+namespace qel {
+
+Entity::Entity(std::weak_ptr<Feature::Feature> feature, const DataSourceDisplay* display)
+    : feature_(std::move(feature)), display_(display) {}
+
+void Entity::_setDrawn(const Feature::Feature::DefinitionStamp& from, std::optional<Vector3<double>> position,
+                       std::optional<BoundingSphere> extent) {
+  drawnFrom_ = from;
+  position_ = std::move(position);
+  extent_ = std::move(extent);
+}
+
+}  // namespace qel
