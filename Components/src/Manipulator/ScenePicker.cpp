@@ -4,6 +4,7 @@
 #include <climits>
 #include <cmath>
 #include <cstdlib>
+#include <vector>
 
 #include "Manipulator/ScenePickerImpl.h"
 #include "Manipulator/ToolSingleton.h"
@@ -25,18 +26,48 @@ constexpr float kClickTolerance = 10.0f;
 // Side of the window square a click pick searches (pixels), centred on the release.
 constexpr int kClickPickSize = 10;
 
-// The anchor of the outline: the point under the press pixel. The scene gives the
-// globe point under a drawing-buffer pixel with its origin at the top left; off the
-// globe the outline is anchored just past the near plane on the pixel's ray, which
-// draws the same on screen.
+// Normalised depth of the outline's anchor on the press pixel's ray: just past the near
+// plane, so that the outline is drawn in front of everything it encloses.
+constexpr double kAnchorDepth = 0.1;
+
+// The anchor of the outline: a point on the ray through the press pixel. Scenes that
+// place a drawing-buffer position (origin bottom left) at a depth on its ray are asked
+// for that; older ones give the globe point under a top-left position, and off the globe
+// the anchor is taken just past the near plane on the pixel's ray, which draws the same.
+template <class Transforms = SceneTransforms>
 Vector3<double> anchorUnder(const SceneImpl& scene, const Vector2<int>& press) {
-  const Vector2<double> pixel{static_cast<double>(press.x), static_cast<double>(press.y)};
-  if (std::optional<Vector3<double>> onGlobe = SceneTransforms::drawingBufferToWgs84Coordinates(scene, pixel)) {
-    return *onGlobe;
+  if constexpr (requires { Transforms::drawingBufferToWgs84Coordinates(scene, Vector2<double>{}, kAnchorDepth); }) {
+    const Vector2<double> bottomLeft{static_cast<double>(press.x),
+                                     static_cast<double>(scene.getContext().getDrawingBufferHeight() - press.y)};
+    if (auto onRay = Transforms::drawingBufferToWgs84Coordinates(scene, bottomLeft, kAnchorDepth)) return *onRay;
+  } else {
+    const Vector2<double> topLeft{static_cast<double>(press.x), static_cast<double>(press.y)};
+    if (auto onGlobe = Transforms::drawingBufferToWgs84Coordinates(scene, topLeft)) return *onGlobe;
   }
   const Camera& camera = scene.getCamera();
   const Ray ray = camera.getPickRay(Vector2<float>{static_cast<float>(press.x), static_cast<float>(press.y)});
   return ray.getPoint(camera.getFrustum().near);
+}
+
+// The scene's own picks over what its last frame drew, where the scene has them; a scene
+// without them has nothing to pick.
+template <class Scene>
+std::weak_ptr<PickObject> scenePick(Scene& scene, const Vector2<int>& position, int width, int height) {
+  if constexpr (requires { scene.pick(position, width, height); }) {
+    return scene.pick(position, width, height);
+  } else {
+    return {};
+  }
+}
+
+template <class Scene>
+std::vector<std::shared_ptr<PickObject>> sceneRectanglePick(Scene& scene, const Vector2<int>& topLeft, int width,
+                                                            int height) {
+  if constexpr (requires { scene.rectanglePick(topLeft, width, height); }) {
+    return scene.rectanglePick(topLeft, width, height);
+  } else {
+    return {};
+  }
 }
 
 }  // namespace
@@ -183,8 +214,9 @@ bool ScenePickerImpl::onRectangleRelease(const GUIEventAdapter& event, SceneImpl
   const long long width = std::llabs(static_cast<long long>(dragPosition.x) - pressPosition.x);
   const long long height = std::llabs(static_cast<long long>(dragPosition.y) - pressPosition.y);
   const auto clampToInt = [](long long v) { return static_cast<int>(std::min<long long>(v, INT_MAX)); };
-  std::vector<std::shared_ptr<PickObject>> picked;
-  if (pickSource) picked = pickSource->rectanglePick(sceneImpl, topLeft, clampToInt(width), clampToInt(height));
+  const std::vector<std::shared_ptr<PickObject>> picked =
+      pickSource ? pickSource->rectanglePick(sceneImpl, topLeft, clampToInt(width), clampToInt(height))
+                 : sceneRectanglePick(sceneImpl, topLeft, clampToInt(width), clampToInt(height));
   rectanglePickingEvent.raiseEvent(picked);
   if (outlineCollection) outlineCollection->setShow(false);
   dragging = false;
@@ -211,7 +243,7 @@ bool ScenePickerImpl::onClickRelease(const GUIEventAdapter& event, const Vector2
 std::weak_ptr<PickObject> ScenePickerImpl::pickAt(SceneImpl& sceneImpl, const Vector2<int>& position, int width,
                                                   int height) {
   if (pickSource) return pickSource->pick(sceneImpl, position, width, height);
-  return {};
+  return scenePick(sceneImpl, position, width, height);
 }
 
 }  // namespace qel
