@@ -33,6 +33,14 @@ class Terrain {
   /// (gradient untouched, height still set) when the gradient is unknown.
   virtual bool heightAndGradientAtNormal(const Vector3<double>& normal, double& height,
                                          Vector3<double>& gradient) const noexcept;
+  /// Height at `normal` (unit length) and, when the terrain knows one, a bound of its slope
+  /// around there: at every point within `reach` radians of arc of `normal`, the height
+  /// changes by at most `slope` metres per radian of arc (≥ 0; `reach` > 0). Terrains
+  /// without useful global derivative bounds give ray picks longer safe steps this way.
+  /// Returns false (slope and reach untouched, height still set) when no bound is known.
+  /// The height is exactly heightAtNormal's.
+  virtual bool heightAndSlopeNearNormal(const Vector3<double>& normal, double& height, double& slope,
+                                        double& reach) const noexcept;
   /// Bounds, over the whole globe, of the first and second derivatives of the height
   /// along any great circle (metres per radian, metres per radian²). Infinite when
   /// unknown; ray picks then fall back to cautious fixed-ratio steps.

@@ -240,6 +240,10 @@ constexpr const char* kLandMaskFile = "Resource/Terrain/land-mask.bin";
 // The mask's land field is ½ on the coastline; the shore rises over the next half.
 constexpr double kCoastField = 0.5;
 
+// Steepest rise of coastRamp per unit of field: the smoothstep's 1.5 over the half of
+// the field the ramp spans.
+constexpr double kCoastRampSlope = kSmoothstepSlope / (1.0 - kCoastField);
+
 double coastRamp(double field) noexcept {
   const double x = (field - kCoastField) / (1.0 - kCoastField);
   if (x <= 0.0) return 0.0;
@@ -256,6 +260,8 @@ class MaskedTerrain final : public Terrain {
     for (std::size_t i = 0; i < kReliefTerms.size(); ++i) {
       reliefKA_[i] = kReliefTerms[i].directionA.normalized() * kReliefTerms[i].magnitudeA;
       reliefKB_[i] = kReliefTerms[i].directionB.normalized() * kReliefTerms[i].magnitudeB;
+      // A·u·v with u, v in [0, 1] and |∇u| ≤ |a|/2 on the unit sphere.
+      reliefGradient_ += 0.5 * kReliefTerms[i].amplitude * (kReliefTerms[i].magnitudeA + kReliefTerms[i].magnitudeB);
     }
   }
 
@@ -268,6 +274,28 @@ class MaskedTerrain final : public Terrain {
     const double horizontal = std::hypot(n.x, n.y);
     const double longitude = horizontal > 0.0 ? std::atan2(n.y, n.x) : 0.0;
     return height(n, longitude, std::atan2(n.z, horizontal));
+  }
+  // The height H = s·(kLowlandHeight + i·R) with s, i the coast ramps of the mask's land
+  // and interior fields and R the relief: |∇H| ≤ |∇s|·max(kLowlandHeight + i·R) +
+  // |∇i|·max R + max i·|∇R|, each factor bounded over the mask's neighbourhood. Inland
+  // only the relief's own slope (under 9°) is left; over open sea nothing.
+  bool heightAndSlopeNearNormal(const Vector3<double>& n, double& h, double& slope,
+                                double& reach) const noexcept override {
+    const double horizontal = std::hypot(n.x, n.y);
+    const double longitude = horizontal > 0.0 ? std::atan2(n.y, n.x) : 0.0;
+    const double latitude = std::atan2(n.z, horizontal);
+    h = height(n, longitude, latitude);
+    const std::optional<LandMask::FieldBounds> b = mask_.fieldBoundsNear(longitude, latitude);
+    if (!b) return false;
+    reach = b->reach;
+    if (b->landMaximum <= 0.0) {
+      slope = 0.0;
+      return true;
+    }
+    const double inlandMaximum = coastRamp(b->interiorMaximum);
+    slope = kCoastRampSlope * b->landGradient * (kLowlandHeight + inlandMaximum * kReliefSum) +
+            kCoastRampSlope * b->interiorGradient * kReliefSum + inlandMaximum * reliefGradient_;
+    return true;
   }
   double minimumHeight() const noexcept override { return 0.0; }
   double maximumHeight() const noexcept override { return kLowlandHeight + kReliefSum; }
@@ -293,6 +321,7 @@ class MaskedTerrain final : public Terrain {
   LandMask mask_;
   std::array<Vector3<double>, kReliefTerms.size()> reliefKA_{};
   std::array<Vector3<double>, kReliefTerms.size()> reliefKB_{};
+  double reliefGradient_ = 0.0;  // bound of |∇R| (metres per radian of arc)
 };
 
 class FlatTerrain final : public Terrain {
@@ -350,6 +379,12 @@ double Terrain::heightAtNormal(const Vector3<double>& normal) const noexcept {
 
 bool Terrain::heightAndGradientAtNormal(const Vector3<double>& normal, double& height,
                                         Vector3<double>&) const noexcept {
+  height = heightAtNormal(normal);
+  return false;
+}
+
+bool Terrain::heightAndSlopeNearNormal(const Vector3<double>& normal, double& height, double&,
+                                       double&) const noexcept {
   height = heightAtNormal(normal);
   return false;
 }
