@@ -51,6 +51,7 @@ class LandMask {
   struct FieldBounds {
     double landMaximum = 1.0;       // of landFraction: 0 when the whole neighbourhood is sea
     double landGradient = 0.0;      // of landFraction
+    double interiorMinimum = 0.0;   // of interiorFraction
     double interiorMaximum = 1.0;   // of interiorFraction
     double interiorGradient = 0.0;  // of interiorFraction
     double reach = 0.0;             // radians, > 0

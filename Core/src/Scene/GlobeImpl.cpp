@@ -87,10 +87,15 @@ struct Sample {
   double g = 0.0;           // geodetic height − terrain height (metres)
   double rate = 0.0;        // estimate of dg/dt
   double rateSpread = 0.0;  // bound of the estimate's error
-  // Without derivative bounds: the terrain's slope bound near the sample (metres per
-  // radian of arc; infinite when unknown) and how far it holds (radians of arc).
+  // Without global derivative bounds, what the terrain knows near the sample: its slope
+  // bound (metres per radian of arc; infinite when unknown) and how far it holds
+  // (radians of arc); where it also knows its curvature, the rate estimate as above
+  // (localRate, localSpread) and the bound of the clearance's curvature along the ray.
   double terrainSlope = kInfinity;
   double slopeReach = 0.0;
+  double localRate = 0.0;
+  double localSpread = kInfinity;
+  double localCurvature = kInfinity;
 };
 
 class TerrainMarch {
@@ -175,8 +180,18 @@ class TerrainMarch {
       sample.rate = heightRate - gradient.dot(tangent) / radius;
       sample.rateSpread = gradient.length() * tangent.length() * kCurvatureRadiusSpread / radius;
     } else {
-      if (!terrain_.heightAndSlopeNearNormal(geodetic.normal, terrainHeight, sample.terrainSlope, sample.slopeReach)) {
-        sample.terrainSlope = kInfinity;
+      Terrain::LocalShape shape;
+      if (terrain_.heightAndShapeNearNormal(geodetic.normal, terrainHeight, shape)) {
+        sample.terrainSlope = shape.slope;
+        sample.slopeReach = shape.reach;
+        if (std::isfinite(shape.curvature)) {
+          const Vector3<double> tangent = direction_ - geodetic.normal * heightRate;
+          const double radius = p.length();
+          sample.localRate = heightRate - shape.gradient.dot(tangent) / radius;
+          sample.localSpread = shape.gradient.length() * tangent.length() * kCurvatureRadiusSpread / radius;
+          sample.localCurvature =
+              kCurvatureSafety * (shape.curvature + 2.0 * shape.slope) / (normalTurnRadius_ * normalTurnRadius_);
+        }
       }
       sample.rate = heightRate;
       sample.rateSpread = kInfinity;
@@ -207,8 +222,15 @@ class TerrainMarch {
     const double reachLength = s.slopeReach * normalTurnRadius_;
     const double tangent = std::min(1.0, std::sqrt(std::max(0.0, 1.0 - s.rate * s.rate)) + s.slopeReach);
     const double slope = s.rate - s.terrainSlope * tangent / normalTurnRadius_;  // lower bound of dg/dt
-    if (slope >= 0.0) return reachLength;
-    return std::min(reachLength, s.g / -slope);
+    double step = slope >= 0.0 ? reachLength : s.g / -slope;
+    if (std::isfinite(s.localSpread)) {
+      // As with global derivative bounds: the root of the clearance's lower parabola.
+      Sample local = s;
+      local.rate = s.localRate;
+      local.rateSpread = s.localSpread;
+      step = std::max(step, safeStep(local, 1.0, s.localCurvature));
+    }
+    return std::min(reachLength, step);
   }
 
   double minStep(double t) const noexcept {

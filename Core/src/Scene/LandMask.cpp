@@ -211,6 +211,7 @@ std::optional<LandMask::FieldBounds> LandMask::fieldBoundsNear(double longitude,
   b.reach = std::min(blockLatitude, blockLongitude * cosFar);
   b.landMaximum = n.allSea ? 0.0 : 1.0;
   b.landGradient = n.landUniform ? 0.0 : (height_ / Math::PI) * directions;
+  b.interiorMinimum = std::min(1.0, n.blockLandMin / kCellsPerBlock);
   b.interiorMaximum = std::min(1.0, n.blockLandMax / kCellsPerBlock);
   b.interiorGradient = (n.blockLandMax - n.blockLandMin) / kCellsPerBlock * (blockRows_ / Math::PI) * directions;
   return b;
