@@ -136,6 +136,36 @@ INSTANTIATE_TEST_SUITE_P(
                       View{"UndergroundLookingUp", kSummitLon, kSummitLat, -200.0, 0.0, 150.0, 100}),
     [](const ::testing::TestParamInfo<View>& info) { return info.param.name; });
 
+// A level ray that dips just under the terrain at one spot (a ridge or a summit it
+// barely clips) and is clear of it everywhere else: a march that steps over the spot finds
+// nothing, or the ground far behind.
+constexpr double kClipDepth = 2.0;         // metres under the terrain at the spot
+constexpr double kClipApproach = 20000.0;  // metres from the ray's origin to the spot
+
+class GlobeClipTest : public ::testing::TestWithParam<double> {};
+
+TEST_P(GlobeClipTest, ARayClippingTheTopOfARidgeHitsItsNearSide) {
+  SceneImpl scene;
+  const GlobeImpl& globe = scene.getGlobe();
+  const Cartographic spot = Cartographic::fromDegrees(kSummitLon, kSummitLat, 0.0);
+  const Vector3<double> top =
+      Ellipsoid::WGS84.cartographicToCartesian({spot.longitude, spot.latitude, *globe.getHeight(spot) - kClipDepth});
+  const Vector3<double> up = Ellipsoid::WGS84.geodeticSurfaceNormal(top);
+  const Vector3<double> east = Vector3<double>(0.0, 0.0, 1.0).cross(up).normalized();
+  const Vector3<double> north = up.cross(east);
+  const double heading = Math::toRadians(GetParam());
+  const Vector3<double> along = north * std::cos(heading) + east * std::sin(heading);
+  const Ray ray{top - along * kClipApproach, along};
+
+  const std::optional<Vector3<double>> hit = globe.pick(ray, scene);
+  const double reference = firstCrossingBySampling(globe, ray, kClipApproach + kSampleStep);
+  ASSERT_GE(reference, 0.0);
+  ASSERT_TRUE(hit) << "stepped over the ridge";
+  EXPECT_NEAR((*hit - ray.origin).length(), reference, kSampleStep);
+}
+
+INSTANTIATE_TEST_SUITE_P(Headings, GlobeClipTest, ::testing::Values(0.0, 45.0, 90.0, 200.0, 300.0));
+
 // A point 500 m over the open ocean, its local east and up, and a ray elevated from it.
 const Vector3<double> kOceanEye =
     Ellipsoid::WGS84.cartographicToCartesian(Cartographic::fromDegrees(kOceanLon, kOceanLat, 500.0));
