@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cmath>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -110,6 +111,7 @@ struct BillboardCase {
 };
 
 std::string billboardName(const ::testing::TestParamInfo<BillboardCase>& info) { return info.param.name; }
+void PrintTo(const BillboardCase& c, std::ostream* os) { *os << c.name; }
 
 class EntityBillboardTest : public EntityStyleDrawingTest, public ::testing::WithParamInterface<BillboardCase> {};
 
@@ -257,6 +259,76 @@ TEST_F(EntityStyleDrawingTest, ALineIsDrawnThroughItsPositionsAtItsWidthAndColou
   EXPECT_EQ(pickedAt({middle.x, middle.y + 10.0}), feature->_getImplHandle());
 }
 
+// A wall raised along a line of two positions 10 m high, for each way of reading the
+// extrusion's height.
+struct WallCase {
+  std::string name;
+  HeightReference reference;
+  double height;
+  bool polygonBody;
+  bool bodyEnabled;
+  bool drawn;
+  double bottom;  // expected heights (metres) of the wall's lower and upper edges
+  double top;
+};
+
+std::string wallName(const ::testing::TestParamInfo<WallCase>& info) { return info.param.name; }
+void PrintTo(const WallCase& c, std::ostream* os) { *os << c.name; }
+
+class EntityWallTest : public EntityStyleDrawingTest, public ::testing::WithParamInterface<WallCase> {};
+
+TEST_P(EntityWallTest, RisesBetweenTheHeightsTheExtrusionGives) {
+  const WallCase& c = GetParam();
+  constexpr double kLineHeight = 10.0;
+  Cartographic west = offset(-100.0, 0.0);
+  Cartographic east = offset(100.0, 0.0);
+  west.height = east.height = kLineHeight;
+  auto extrusion = std::make_shared<ExtrusionSymbol>();
+  extrusion->setHeight(c.height);
+  extrusion->setHeightReference(c.reference);
+  std::shared_ptr<Symbol> body = std::make_shared<LineSymbol>();
+  if (c.polygonBody) {
+    auto polygon = std::make_shared<PolygonSymbol>();
+    polygon->setMaterial(std::make_shared<ColorMaterial>(0.2f, 0.4f, 0.6f, 1.0f));
+    body = polygon;
+  }
+  body->setEnabled(c.bodyEnabled);
+  extrusion->setBodySymbol(body);
+  auto style = std::make_shared<PolylineStyle>();
+  style->setExtrusionSymbol(extrusion);
+  const auto feature = add(std::make_shared<PolylineGeometry>(std::vector<Cartographic>{west, east}), style);
+  frame();
+
+  const std::vector<DrawItem> items = drawnFor(*feature);
+  const DrawItem* wall = ofKind(items, DrawKind::Area);
+  ASSERT_EQ(wall != nullptr, c.drawn);
+  if (!wall) return;
+  EXPECT_EQ(wall->color, (Color{0.2f, 0.4f, 0.6f, 1.0f}));
+  ASSERT_EQ(wall->path.size(), 4u) << "bottom west, bottom east, top east, top west";
+  const auto at = [&](Cartographic place, double height) {
+    place.height = height;
+    return windowOf(place);
+  };
+  EXPECT_NEAR(wall->path[0].x, at(west, c.bottom).x, kPixelSlack);
+  EXPECT_NEAR(wall->path[0].y, at(west, c.bottom).y, kPixelSlack);
+  EXPECT_NEAR(wall->path[1].x, at(east, c.bottom).x, kPixelSlack);
+  EXPECT_NEAR(wall->path[2].x, at(east, c.top).x, kPixelSlack);
+  EXPECT_NEAR(wall->path[3].x, at(west, c.top).x, kPixelSlack);
+  EXPECT_NEAR(wall->path[3].y, at(west, c.top).y, kPixelSlack);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Extrusions, EntityWallTest,
+    ::testing::Values(
+        WallCase{"RisesAboveTheLine", HeightReference::None, 100.0, true, true, true, 10.0, 110.0},
+        WallCase{"HangsBelowTheLine", HeightReference::None, -5.0, true, true, true, 5.0, 10.0},
+        WallCase{"UpToAnAbsoluteHeight", HeightReference::ClampToGround, 300.0, true, true, true, 10.0, 300.0},
+        WallCase{"DownToAnAbsoluteHeight", HeightReference::ClampToGround, -20.0, true, true, true, -20.0, 10.0},
+        WallCase{"FromTheEllipsoid", HeightReference::ClampToTerrain, 300.0, true, true, true, 0.0, 10.0},
+        WallCase{"BodyNotAPolygon", HeightReference::None, 100.0, false, true, false, 0.0, 0.0},
+        WallCase{"BodyDisabled", HeightReference::None, 100.0, true, false, false, 0.0, 0.0}),
+    wallName);
+
 // An L-shaped area (a square of 200 m with its north-east quarter cut away) with a
 // square hole in its south-west quarter.
 class EntityAreaTest : public EntityStyleDrawingTest {
@@ -306,6 +378,7 @@ struct AreaPickCase {
 };
 
 std::string areaPickName(const ::testing::TestParamInfo<AreaPickCase>& info) { return info.param.name; }
+void PrintTo(const AreaPickCase& c, std::ostream* os) { *os << c.name; }
 
 class EntityAreaPickTest : public EntityAreaTest, public ::testing::WithParamInterface<AreaPickCase> {};
 

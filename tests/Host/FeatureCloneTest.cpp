@@ -6,6 +6,7 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -41,6 +42,7 @@ struct GeometryCase {
 };
 
 std::string geometryName(const ::testing::TestParamInfo<GeometryCase>& info) { return info.param.name; }
+void PrintTo(const GeometryCase& c, std::ostream* os) { *os << c.name; }
 
 const std::vector<GeometryCase> kGeometries = {
     {"Point", [] { return std::make_shared<PointGeometry>(kA); },

@@ -8,6 +8,7 @@
 #include <functional>
 #include <limits>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -96,6 +97,7 @@ struct Change {
 };
 
 std::string changeName(const ::testing::TestParamInfo<Change>& info) { return info.param.name; }
+void PrintTo(const Change& c, std::ostream* os) { *os << c.name; }
 
 const std::vector<Change> kChanges = {
     {"HeightReference", Kind::Point, [](Parts& p) { p.style->setHeightReference(HeightReference::ClampToTerrain); }},
@@ -188,6 +190,30 @@ TEST(StyleChangeTest, ASymbolHeldByTwoStylesNotifiesBoth) {
   EXPECT_EQ(b.heard, 1);
 }
 
+TEST(StyleChangeTest, APartReachedAlongTwoPathsIsHeardOnce) {
+  // One material paints the fill and the outline, and the extrusion's body is the
+  // style's own polygon symbol: three ways up from the material.
+  auto material = std::make_shared<ColorMaterial>();
+  auto outline = std::make_shared<LineSymbol>();
+  outline->setMaterial(material);
+  auto polygon = std::make_shared<PolygonSymbol>();
+  polygon->setMaterial(material);
+  polygon->setOutLineSymbol(outline);
+  auto extrusion = std::make_shared<ExtrusionSymbol>();
+  extrusion->setBodySymbol(polygon);
+  PolygonStyle style;
+  style.setPolygonSymbol(polygon);
+  style.setExtrusionSymbol(extrusion);
+  Ear ear;
+  ear.listen(style);
+  material->setColor({0.0f, 0.0f, 0.0f, 1.0f});
+  EXPECT_EQ(ear.heard, 1);
+  const std::uint64_t version = style._getVersion();
+  material->setColor({1.0f, 1.0f, 1.0f, 1.0f});
+  EXPECT_EQ(ear.heard, 2);
+  EXPECT_EQ(style._getVersion(), version + 1) << "one change, one new version to draw";
+}
+
 TEST(StyleChangeTest, AReplacedSymbolNoLongerReachesTheStyle) {
   Parts parts = build(Kind::Polyline);
   parts.style->asPolylineStyle()->setLineSymbol(std::make_shared<LineSymbol>());
@@ -228,6 +254,7 @@ struct Refusal {
 };
 
 std::string refusalName(const ::testing::TestParamInfo<Refusal>& info) { return info.param.name; }
+void PrintTo(const Refusal& c, std::ostream* os) { *os << c.name; }
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
@@ -287,6 +314,7 @@ struct KindCase {
 };
 
 std::string kindName(const ::testing::TestParamInfo<KindCase>& info) { return info.param.name; }
+void PrintTo(const KindCase& c, std::ostream* os) { *os << c.name; }
 
 class StyleKindTest : public ::testing::TestWithParam<KindCase> {};
 
