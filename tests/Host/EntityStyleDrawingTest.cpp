@@ -228,6 +228,14 @@ TEST_F(EntityStyleDrawingTest, WithoutAStyleOfItsKindAFeatureIsAMark) {
   }
 }
 
+TEST_F(EntityStyleDrawingTest, AStyleOfItsKindWithoutSymbolsDrawsNothing) {
+  const auto feature = add(std::make_shared<PointGeometry>(kHere), std::make_shared<PointStyle>());
+  frame();
+  ASSERT_TRUE(feature->_getImplHandle()) << "built all the same";
+  EXPECT_TRUE(drawnFor(*feature).empty());
+  EXPECT_EQ(pickedAt(windowOf(kHere)), nullptr);
+}
+
 TEST_F(EntityStyleDrawingTest, ALineIsDrawnThroughItsPositionsAtItsWidthAndColour) {
   auto style = std::make_shared<PolylineStyle>();
   auto line = std::make_shared<LineSymbol>();
