@@ -17,6 +17,7 @@
 #include <memory>
 
 #include "AllocationCounter.h"
+#include "GlobeRig.h"
 #include "Common/Clock.h"
 #include "Common/Ellipsoid.h"
 #include "Common/Transforms.h"
@@ -31,37 +32,13 @@ namespace {
 using namespace qel;
 using namespace std::chrono_literals;
 
-constexpr auto kFrameStep = 16ms;  // a 60 Hz frame
 /// Long enough that no tween flight ends during a measurement (seconds).
 constexpr double kEndlessSeconds = 1e7;
 
 enum class Kind { Tween, CameraState, Orbit, Path };
 
-/// A viewer on the procedural terrain with a globe manipulator, 5 km above hilly land,
-/// looking 45° down.
-struct Rig {
-  Rig() {
-    Clock::useManualTime();
-    viewer = ViewerImpl::create();
-    viewer->getScene().getGlobe().setTerrain(Terrain::createProcedural());
-    viewer->getScene().setWindowSize(1280, 800);
-    manipulator = std::make_shared<GlobeManipulator>();
-    viewer->setCameraManipulator(manipulator);
-    start = Ellipsoid::WGS84.cartographicToCartesian(Cartographic::fromDegrees(8.0, 46.0, 5000.0));
-    startOrientation = Transforms::viewHeadingPitchRollToViewQuaternion(
-        start, HeadingPitchRoll{0.3, Math::toRadians(-45.0), 0.0}, Ellipsoid::WGS84);
-    impl().setPosition(start);
-    impl().setOrientation(startOrientation);
-    frame();
-  }
-  ~Rig() { Clock::useRealTime(); }
-
-  GlobeManipulatorImpl& impl() const { return manipulator->_getGlobeImpl(); }
-  void frame() {
-    Clock::advance(kFrameStep);
-    viewer->frame();
-  }
-
+/// The shared start, with the flights this file measures.
+struct Rig : bench::GlobeRig {
   void startFlight(Kind kind) {
     switch (kind) {
       case Kind::Tween: {
@@ -90,10 +67,6 @@ struct Rig {
     }
   }
 
-  std::shared_ptr<ViewerImpl> viewer;
-  std::shared_ptr<GlobeManipulator> manipulator;
-  Vector3<double> start;
-  Quaternion startOrientation;
   bool toggle = false;
 };
 

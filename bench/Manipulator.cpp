@@ -20,6 +20,7 @@
 #include <string>
 
 #include "AllocationCounter.h"
+#include "GlobeRig.h"
 #include "Common/Clock.h"
 #include "Common/Ellipsoid.h"
 #include "Common/Transforms.h"
@@ -34,28 +35,11 @@ namespace {
 using namespace qel;
 using namespace std::chrono_literals;
 
-constexpr auto kFrameStep = 16ms;  // a 60 Hz frame
+constexpr auto kFrameStep = bench::GlobeRig::kFrameStep;
 constexpr int kInertiaFrames = 30;
 
-/// A viewer on the procedural terrain with a globe manipulator, 5 km above hilly land,
-/// looking 45° down.
-struct Rig {
-  Rig() {
-    Clock::useManualTime();
-    viewer = ViewerImpl::create();
-    viewer->getScene().getGlobe().setTerrain(Terrain::createProcedural());
-    viewer->getScene().setWindowSize(1280, 800);
-    manipulator = std::make_shared<GlobeManipulator>();
-    viewer->setCameraManipulator(manipulator);
-    const Vector3<double> eye = Ellipsoid::WGS84.cartographicToCartesian(Cartographic::fromDegrees(8.0, 46.0, 5000.0));
-    impl().setPosition(eye);
-    impl().setOrientation(Transforms::viewHeadingPitchRollToViewQuaternion(
-        eye, HeadingPitchRoll{0.3, Math::toRadians(-45.0), 0.0}, Ellipsoid::WGS84));
-    frame();
-  }
-  ~Rig() { Clock::useRealTime(); }
-
-  GlobeManipulatorImpl& impl() const { return manipulator->_getGlobeImpl(); }
+/// The shared start, with the manipulator's own share of a frame.
+struct Rig : bench::GlobeRig {
   const Viewer& view() const { return viewer->getViewer(); }
   SceneImpl& scene() const { return viewer->getScene(); }
 
@@ -68,10 +52,6 @@ struct Rig {
     impl().doKeyDownOperateSaved(view());
     impl().updateCamera(scene().getCamera());
   }
-  void frame() {
-    Clock::advance(kFrameStep);
-    viewer->frame();
-  }
   void send(const GUIEventAdapter& e) {
     viewer->queueEvent(e);
     frame();
@@ -81,8 +61,6 @@ struct Rig {
     benchmark::DoNotOptimize(scene().getGlobe().pick(ray, scene()));
   }
 
-  std::shared_ptr<ViewerImpl> viewer;
-  std::shared_ptr<GlobeManipulator> manipulator;
   GUIEventAdapter frameEvent = GUIEventAdapter::makeFrame();
 };
 

@@ -298,6 +298,20 @@ class Reader {
     }
   }
 
+  // One input event with the given modifiers, then the frame that delivers it.
+  void appendEventThenFrame(GUIEventAdapter event, std::int32_t modifiers, double dt, const std::string& path) {
+    event.setModKeyMask(modifiers);
+    Step eventStep;
+    eventStep.kind = Step::Kind::Event;
+    eventStep.event = event;
+    append(std::move(eventStep), path);
+    Step frame;
+    frame.kind = Step::Kind::Frames;
+    frame.frames = 1;
+    frame.dt = dt;
+    append(std::move(frame), path);
+  }
+
   void readDragLine(const Json& line, const std::string& path) {
     if (!line.is_object()) {
       fail(path, "expected an object with \"from\" and \"to\"");
@@ -316,18 +330,7 @@ class Reader {
     const std::int32_t modifiers =
         line.contains("modifiers") ? readModifiers(line["modifiers"], path + ".modifiers") : 0;
 
-    auto eventThenFrame = [&](GUIEventAdapter event) {
-      event.setModKeyMask(modifiers);
-      Step eventStep;
-      eventStep.kind = Step::Kind::Event;
-      eventStep.event = event;
-      append(std::move(eventStep), path);
-      Step frame;
-      frame.kind = Step::Kind::Frames;
-      frame.frames = 1;
-      frame.dt = dt;
-      append(std::move(frame), path);
-    };
+    auto eventThenFrame = [&](GUIEventAdapter event) { appendEventThenFrame(event, modifiers, dt, path); };
     eventThenFrame(GUIEventAdapter::makePush(fromX, fromY, button));
     for (std::uint32_t i = 1; i <= count; ++i) {
       const double t = static_cast<double>(i) / count;
@@ -350,18 +353,7 @@ class Reader {
     const double dt = click.contains("dt") ? readDuration(click["dt"], path + ".dt") : frameStep_;
     const std::int32_t modifiers =
         click.contains("modifiers") ? readModifiers(click["modifiers"], path + ".modifiers") : 0;
-    auto eventThenFrame = [&](GUIEventAdapter event) {
-      event.setModKeyMask(modifiers);
-      Step eventStep;
-      eventStep.kind = Step::Kind::Event;
-      eventStep.event = event;
-      append(std::move(eventStep), path);
-      Step frame;
-      frame.kind = Step::Kind::Frames;
-      frame.frames = 1;
-      frame.dt = dt;
-      append(std::move(frame), path);
-    };
+    auto eventThenFrame = [&](GUIEventAdapter event) { appendEventThenFrame(event, modifiers, dt, path); };
     eventThenFrame(GUIEventAdapter::makePush(x, y, button));
     eventThenFrame(GUIEventAdapter::makeRelease(x, y, button));
     if (isDouble) {
