@@ -118,7 +118,7 @@ void PointEditor_DragStep_Baseline(benchmark::State& state) {
     const Vector2<float> b{kDragX[i & 1], kDragY};
     ++i;
     const Vector3<double> c = at(position);
-    const double r = c.magnitude();
+    const double r = c.length();
     const Ellipsoid sphere(r, r, r);
     const auto visible = qel::SceneTransforms::wgs84ToWindowCoordinates(scene, c);
     const qel::Ray rayB = camera.getPickRay(b);

@@ -37,7 +37,7 @@ void PointEditorImpl::moveHorizontally(SceneImpl& sceneImpl, const Vector2<int>&
   if (!current) return;
 
   const Vector3<double> shown = Ellipsoid::WGS84.cartographicToCartesian(*pointPosition);
-  const double radius = shown.magnitude();
+  const double radius = shown.length();
   const Ellipsoid sphere(radius, radius, radius);
   if (!SceneTransforms::wgs84ToWindowCoordinates(sceneImpl, shown)) return;
 
