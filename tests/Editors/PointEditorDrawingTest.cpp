@@ -222,17 +222,6 @@ TEST_F(PointEditorDrawing, CursorsShowDrawingAndMovableObjectsOnly) {
   host.send(GUIEventAdapter::makeMove(100, 100));
   EXPECT_TRUE(history().empty());
 
-  // Drawing: moves and releases.
-  editor->startEditing(nullptr);
-  host.viewer().clearCursorHistory();
-  host.send(GUIEventAdapter::makeMove(100, 100));
-  press(300, 300);
-  host.send(GUIEventAdapter::makeDrag(340, 300, Button::LEFT_MOUSE_BUTTON));
-  release(340, 300);
-  EXPECT_EQ(history(), (std::vector<CA>{CA::DrawPoints, CA::DrawPoints}));
-  editor->stopEditing(true, true);
-  editor->stopEditing(true, true);
-
   // Editing: moves show the movable-object cursor only when enabled.
   editor->startEditing(addPoint(Cartographic::fromDegrees(116.0, 40.0, 0.0)));
   host.viewer().clearCursorHistory();
@@ -243,6 +232,15 @@ TEST_F(PointEditorDrawing, CursorsShowDrawingAndMovableObjectsOnly) {
   host.send(GUIEventAdapter::makeMove(100, 100));
   click(120, 100);
   EXPECT_EQ(history(), (std::vector<CA>{CA::HoverMovable}));
+
+  // Drawing: moves and releases, whatever the movable-object switch says.
+  editor->startEditing(nullptr);
+  host.viewer().clearCursorHistory();
+  host.send(GUIEventAdapter::makeMove(100, 100));
+  press(300, 300);
+  host.send(GUIEventAdapter::makeDrag(340, 300, Button::LEFT_MOUSE_BUTTON));
+  release(340, 300);
+  EXPECT_EQ(history(), (std::vector<CA>{CA::DrawPoints, CA::DrawPoints}));
 }
 
 }  // namespace
