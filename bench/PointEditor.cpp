@@ -39,10 +39,10 @@ using qel::Vector3;
 constexpr std::uint64_t kSeed = 0x5e17ULL;  // same scene and probes for both sides of a pair
 constexpr int kWidth = 800;                 // the scene's default window
 constexpr int kHeight = 600;
-constexpr int kPressPickSize = 3;           // the editor's press window
-constexpr double kEntityMark = 12.0;        // footprint (pixels) a point feature is picked by
-constexpr int kProbeCount = 256;            // press positions cycled through
-constexpr double kRange = 1000.0;           // eye height over the edited point (metres)
+constexpr int kPressPickSize = 3;     // the editor's press window
+constexpr double kEntityMark = 12.0;  // footprint (pixels) a point feature is picked by
+constexpr int kProbeCount = 256;      // press positions cycled through
+constexpr double kRange = 1000.0;     // eye height over the edited point (metres)
 
 Vector3<double> at(const Cartographic& c) { return Ellipsoid::WGS84.cartographicToCartesian(c); }
 
@@ -130,8 +130,8 @@ void PointEditor_DragStep_Baseline(benchmark::State& state) {
     const auto from = sphere.cartesianToCartographic(rayA.getPoint(hitA->start > 0.0 ? hitA->start : hitA->stop));
     const auto current = Ellipsoid::WGS84.cartesianToCartographic(c);
     if (!to || !from || !current) continue;
-    position = {current->longitude + to->longitude - from->longitude,
-                current->latitude + to->latitude - from->latitude, current->height};
+    position = {current->longitude + to->longitude - from->longitude, current->latitude + to->latitude - from->latitude,
+                current->height};
     const Vector3<double> moved = at(position);
     for (int h = 0; h < 2; ++h) handles = handles + camera.worldToWindow(moved).value_or(Vector2<double>{});
     benchmark::DoNotOptimize(position);

@@ -15,7 +15,7 @@ namespace qel::test {
 namespace {
 
 constexpr double kMillimetre = 1e-3;
-constexpr double kTerrain = 500.0;  // flat terrain of the height-reference cases
+constexpr double kTerrain = 500.0;   // flat terrain of the height-reference cases
 constexpr double kOwnHeight = 20.0;  // the geometry's own height in those cases
 
 Cartographic cartographicOf(const Vector3<double>& p) { return *Ellipsoid::WGS84.cartesianToCartographic(p); }
@@ -27,9 +27,9 @@ struct ReferenceCase {
   const char* name;
   HeightReference reference;
   bool handlesShown;
-  double shownHeight;           // where the point is drawn (and the handles stand) before a drag
-  double geometryAfterStep;     // the geometry's height after one drag step
-  double handlesAfterStep;      // where the handles stand after it
+  double shownHeight;        // where the point is drawn (and the handles stand) before a drag
+  double geometryAfterStep;  // the geometry's height after one drag step
+  double handlesAfterStep;   // where the handles stand after it
 };
 
 class PointEditorReferences : public ::testing::TestWithParam<ReferenceCase>, public PointEditorFixture {
@@ -79,17 +79,16 @@ TEST_P(PointEditorReferences, HandlesAndDragStepsReadHeightsThroughTheStyle) {
 // that back through the reference once more for its handles.
 INSTANTIATE_TEST_SUITE_P(
     References, PointEditorReferences,
-    ::testing::Values(
-        ReferenceCase{"None", HeightReference::None, true, kOwnHeight, kOwnHeight, kOwnHeight},
-        ReferenceCase{"ClampToGround", HeightReference::ClampToGround, false, kTerrain, kTerrain, 0.0},
-        ReferenceCase{"RelativeToGround", HeightReference::RelativeToGround, true, kTerrain + kOwnHeight,
-                      kTerrain + kOwnHeight, 2.0 * kTerrain + kOwnHeight},
-        ReferenceCase{"ClampToTerrain", HeightReference::ClampToTerrain, false, kTerrain, kTerrain, 0.0},
-        ReferenceCase{"RelativeToTerrain", HeightReference::RelativeToTerrain, true, kTerrain + kOwnHeight,
-                      kTerrain + kOwnHeight, 2.0 * kTerrain + kOwnHeight},
-        ReferenceCase{"ClampTo3DTile", HeightReference::ClampTo3DTile, false, kTerrain, kTerrain, 0.0},
-        ReferenceCase{"RelativeTo3DTile", HeightReference::RelativeTo3DTile, true, kTerrain + kOwnHeight,
-                      kTerrain + kOwnHeight, 2.0 * kTerrain + kOwnHeight}),
+    ::testing::Values(ReferenceCase{"None", HeightReference::None, true, kOwnHeight, kOwnHeight, kOwnHeight},
+                      ReferenceCase{"ClampToGround", HeightReference::ClampToGround, false, kTerrain, kTerrain, 0.0},
+                      ReferenceCase{"RelativeToGround", HeightReference::RelativeToGround, true, kTerrain + kOwnHeight,
+                                    kTerrain + kOwnHeight, 2.0 * kTerrain + kOwnHeight},
+                      ReferenceCase{"ClampToTerrain", HeightReference::ClampToTerrain, false, kTerrain, kTerrain, 0.0},
+                      ReferenceCase{"RelativeToTerrain", HeightReference::RelativeToTerrain, true,
+                                    kTerrain + kOwnHeight, kTerrain + kOwnHeight, 2.0 * kTerrain + kOwnHeight},
+                      ReferenceCase{"ClampTo3DTile", HeightReference::ClampTo3DTile, false, kTerrain, kTerrain, 0.0},
+                      ReferenceCase{"RelativeTo3DTile", HeightReference::RelativeTo3DTile, true, kTerrain + kOwnHeight,
+                                    kTerrain + kOwnHeight, 2.0 * kTerrain + kOwnHeight}),
     [](const ::testing::TestParamInfo<ReferenceCase>& info) { return std::string(info.param.name); });
 
 // ---------------------------------------------------------------------------------------
@@ -97,8 +96,8 @@ INSTANTIATE_TEST_SUITE_P(
 
 struct HorizontalCase {
   const char* name;
-  double longitude;  // degrees; the point and the eye stand here
-  double range;      // metres from the eye down to the point
+  double longitude;     // degrees; the point and the eye stand here
+  double range;         // metres from the eye down to the point
   Vector2<float> step;  // pixels per drag event
 };
 

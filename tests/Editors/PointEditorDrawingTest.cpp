@@ -77,14 +77,12 @@ TEST_P(PointEditorDrawingClick, AClickOnTheGlobePlacesOnePointAndDrawingGoesOn) 
   EXPECT_EQ(stopped.size(), 1u);
 }
 
-INSTANTIATE_TEST_SUITE_P(Distances, PointEditorDrawingClick,
-                         ::testing::Values(ClickCase{"Dpi1_9px", 1.0f, 9.0f, true},
-                                           ClickCase{"Dpi1_10px", 1.0f, 10.0f, false},
-                                           ClickCase{"Dpi2_19px", 2.0f, 19.0f, true},
-                                           ClickCase{"Dpi2_20px", 2.0f, 20.0f, false},
-                                           ClickCase{"Dpi3_29px", 3.0f, 29.0f, true},
-                                           ClickCase{"Dpi3_30px", 3.0f, 30.0f, false}),
-                         [](const ::testing::TestParamInfo<ClickCase>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Distances, PointEditorDrawingClick,
+    ::testing::Values(ClickCase{"Dpi1_9px", 1.0f, 9.0f, true}, ClickCase{"Dpi1_10px", 1.0f, 10.0f, false},
+                      ClickCase{"Dpi2_19px", 2.0f, 19.0f, true}, ClickCase{"Dpi2_20px", 2.0f, 20.0f, false},
+                      ClickCase{"Dpi3_29px", 3.0f, 29.0f, true}, ClickCase{"Dpi3_30px", 3.0f, 30.0f, false}),
+    [](const ::testing::TestParamInfo<ClickCase>& info) { return std::string(info.param.name); });
 
 TEST_F(PointEditorDrawing, ADoubleClickPlacesExactlyOnePoint) {
   editor->startEditing(nullptr);
@@ -140,8 +138,8 @@ TEST_F(PointEditorDrawing, EndingDrawingAfterAPressKeepsThatFeatureAsTheEditedOn
 struct StopCase {
   const char* name;
   std::function<void(PointEditorDrawing&, const std::shared_ptr<Feature::Feature>& next)> act;
-  bool reported;      // (edited feature, false) is raised, once
-  bool editsNext;     // the editor then edits the next feature
+  bool reported;   // (edited feature, false) is raised, once
+  bool editsNext;  // the editor then edits the next feature
 };
 
 class PointEditorStop : public PointEditorDrawing, public ::testing::WithParamInterface<StopCase> {};

@@ -51,10 +51,14 @@ class PointEditorFixture {
     editor->resetStyle();
     editor->setObjectMovingEnabled(false);
     settleHeightReference();
-    stoppedHandle = editor->getStoppedEvent()->addEventListener(
-        [this](std::shared_ptr<Feature::Feature> f, bool drawn) { stopped.push_back({std::move(f), drawn}); });
+    stoppedHandle =
+        editor->getStoppedEvent()->addEventListener([this](std::shared_ptr<Feature::Feature> f, bool drawn) {
+          stopped.push_back({std::move(f), drawn});
+        });
     changedHandle = editor->getGeometryChangedEvent()->addEventListener(
-        [this](std::shared_ptr<Feature::Geometry> g, int index, int kind) { changed.push_back({std::move(g), index, kind}); });
+        [this](std::shared_ptr<Feature::Geometry> g, int index, int kind) {
+          changed.push_back({std::move(g), index, kind});
+        });
   }
 
   ~PointEditorFixture() {

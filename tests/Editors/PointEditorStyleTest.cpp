@@ -84,13 +84,12 @@ TEST_P(PointEditorRefusedStyle, IsLoggedOnceAndChangesNothing) {
   EXPECT_EQ(feature->getStyle(), before);
 }
 
-INSTANTIATE_TEST_SUITE_P(Styles, PointEditorRefusedStyle,
-                         ::testing::Values(RefusedCase{"Null", [] { return std::shared_ptr<Feature::Style>(); }},
-                                           RefusedCase{"LineStyle",
-                                                       [] { return std::make_shared<Feature::PolylineStyle>(); }},
-                                           RefusedCase{"PlainStyle",
-                                                       [] { return std::make_shared<Feature::Style>(); }}),
-                         [](const ::testing::TestParamInfo<RefusedCase>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Styles, PointEditorRefusedStyle,
+    ::testing::Values(RefusedCase{"Null", [] { return std::shared_ptr<Feature::Style>(); }},
+                      RefusedCase{"LineStyle", [] { return std::make_shared<Feature::PolylineStyle>(); }},
+                      RefusedCase{"PlainStyle", [] { return std::make_shared<Feature::Style>(); }}),
+    [](const ::testing::TestParamInfo<RefusedCase>& info) { return std::string(info.param.name); });
 
 TEST(PointEditorUnbound, CommandsBeforeBindDoNothing) {
   PointEditor* editor = PointEditor::instance();

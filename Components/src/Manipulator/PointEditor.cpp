@@ -26,8 +26,7 @@ constexpr double kMoveDownDrop = 2.0;
 constexpr double kHandleScale = 1.0;
 constexpr Color kHandleColor{1.0f, 1.0f, 1.0f, 1.0f};
 
-Billboard::ConstructorOptions handleOptions(const char* id, const char* file, VerticalOrigin origin,
-                                            double offsetY) {
+Billboard::ConstructorOptions handleOptions(const char* id, const char* file, VerticalOrigin origin, double offsetY) {
   Billboard::ConstructorOptions o;
   o.id = std::string(id);
   o.image = HandleImages::path(file);

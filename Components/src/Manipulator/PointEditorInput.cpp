@@ -113,8 +113,7 @@ bool PointEditorImpl::onRelease(const GUIEventAdapter& event, const Vector2<int>
       Feature::PointGeometry* point = pointGeometry();
       if (drawing && point != nullptr) {
         const std::optional<Vector3<double>> hit = sceneImpl.pickGlobe(p);
-        const std::optional<Cartographic> onGlobe =
-            hit ? Ellipsoid::WGS84.cartesianToCartographic(*hit) : std::nullopt;
+        const std::optional<Cartographic> onGlobe = hit ? Ellipsoid::WGS84.cartesianToCartographic(*hit) : std::nullopt;
         if (onGlobe) {
           markSelfChange();
           point->setPosition(*onGlobe);
