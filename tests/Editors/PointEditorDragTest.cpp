@@ -288,7 +288,7 @@ TEST_F(PointEditorDrag, AGroupTakenOutOfTheSceneEndsTheEditingSilently) {
   rootGroup().add(group);
   auto feature = std::make_shared<Feature::Feature>();
   feature->setGeometry(std::make_shared<Feature::PointGeometry>(Cartographic::fromDegrees(116.0, 40.0, 0.0)));
-  feature->setStyle(std::make_shared<Feature::PointStyle>());
+  feature->setStyle(dotStyle());
   group->add(feature);
   editor->startEditing(feature);
   host.frame();

@@ -86,12 +86,21 @@ class PointEditorFixture {
     return *host.scene()._getDataSourceDisplay().getDefaultDataSource()->getRootFeatureGroup();
   }
 
+  /// A point style drawing a round point of kDotSize pixels centred on the position.
+  static std::shared_ptr<Feature::PointStyle> dotStyle(HeightReference reference = HeightReference::None) {
+    constexpr double kDotSize = 12.0;
+    auto style = std::make_shared<Feature::PointStyle>(reference);
+    auto dot = std::make_shared<Feature::PointSymbol>();
+    dot->setPixelSize(kDotSize);
+    style->setPointSymbol(dot);
+    return style;
+  }
   /// A point feature with its own point style, placed in the scene's default data source.
   std::shared_ptr<Feature::Feature> addPoint(const Cartographic& position,
                                              HeightReference reference = HeightReference::None) {
     auto feature = std::make_shared<Feature::Feature>();
     feature->setGeometry(std::make_shared<Feature::PointGeometry>(position));
-    feature->setStyle(std::make_shared<Feature::PointStyle>(reference));
+    feature->setStyle(dotStyle(reference));
     rootGroup().add(feature);
     return feature;
   }
