@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <memory>
 
+#include "Data/ColorMaterialProperty.h"
+#include "Data/ImageMaterialProperty.h"
 #include "Data/MaterialProperty.h"
 #include "Feature/ChangeNotifier.h"
 

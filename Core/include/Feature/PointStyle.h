@@ -13,7 +13,7 @@ namespace qel::Feature {
 /// optional.
 class PointStyle : public Style {
  public:
-  /// A style with no symbols (its feature is drawn as a mark until it gets one).
+  /// A style with no symbols: its feature draws nothing until it gets one.
   explicit PointStyle(HeightReference reference = HeightReference::None);
   ~PointStyle() override;
 

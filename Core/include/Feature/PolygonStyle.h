@@ -12,7 +12,7 @@ namespace qel::Feature {
 /// its rings and a label, each optional.
 class PolygonStyle : public Style {
  public:
-  /// A style with no symbols (its feature is drawn as a mark until it gets one).
+  /// A style with no symbols: its feature draws nothing until it gets one.
   explicit PolygonStyle(HeightReference reference = HeightReference::None);
   ~PolygonStyle() override;
 

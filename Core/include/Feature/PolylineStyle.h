@@ -12,7 +12,7 @@ namespace qel::Feature {
 /// optional.
 class PolylineStyle : public Style {
  public:
-  /// A style with no symbols (its feature is drawn as a mark until it gets one).
+  /// A style with no symbols: its feature draws nothing until it gets one.
   explicit PolylineStyle(HeightReference reference = HeightReference::None);
   ~PolylineStyle() override;
 

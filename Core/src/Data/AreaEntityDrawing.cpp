@@ -1,5 +1,5 @@
-// An area feature: its fill, its outlines (outer ring, then holes), then its label at
-// the first position of the outer ring.
+// An area feature: its fill, the wall along its outer ring, its outlines (outer ring,
+// then holes), then its label at the first position of the outer ring.
 #include "Data/EntityDrawing.h"
 #include "Feature/ImageMaterial.h"
 #include "Feature/PolygonStyle.h"
@@ -31,6 +31,9 @@ std::vector<EntityGraphic> drawArea(const std::vector<Vector3<double>>& ring,
         fill.image = static_cast<const Feature::ImageMaterial*>(material)->getImage();
       out.push_back(std::move(fill));
     }
+  }
+  appendWall(ring, true, areaStyle->getExtrusionSymbol().get(), out);
+  if (polygon && polygon->isEnabled()) {
     const std::shared_ptr<Feature::LineSymbol>& outline = polygon->getOutLineSymbol();
     if (outline && outline->isEnabled()) {
       const auto outlineOf = [&](const std::vector<Vector3<double>>& positions) {

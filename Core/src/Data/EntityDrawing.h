@@ -9,6 +9,7 @@
 #include "Common/Color.h"
 #include "Common/Vector3.h"
 #include "Data/EntityGraphic.h"
+#include "Feature/ExtrusionSymbol.h"
 #include "Feature/Material.h"
 #include "Feature/Style.h"
 
@@ -31,6 +32,12 @@ EntityGraphic mark(const Vector3<double>& anchor);
 void appendLabel(const Feature::Style* style, const Vector3<double>& anchor, std::vector<EntityGraphic>& out);
 /// The colour a material paints with (an image material's tint); white without one.
 Color colorOf(const Feature::Material* material);
+
+/// The wall `extrusion` raises along `path` (closed back to its first position when
+/// `closed`), as an area between its bottom and top edges: nothing when there is no
+/// extrusion, it or its body is disabled, or its body is not a polygon symbol.
+void appendWall(const std::vector<Vector3<double>>& path, bool closed, const Feature::ExtrusionSymbol* extrusion,
+                std::vector<EntityGraphic>& out);
 
 /// A point feature drawn at `anchor` (PointEntityDrawing.cpp).
 std::vector<EntityGraphic> drawPoint(const Vector3<double>& anchor, const Feature::Style* style);

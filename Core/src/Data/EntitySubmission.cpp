@@ -11,7 +11,8 @@ namespace qel::entity_drawing {
 namespace {
 
 // Projects a list of positions; false when one lies behind the eye (this host does not
-// clip, so such a line or area is not drawn). `visible` ends false when one is hidden.
+// clip, so such a line or area is not drawn). `visible` ends false when one is hidden
+// behind the Earth.
 bool projectAll(const FrameState& frameState, const std::vector<Vector3<double>>& positions, bool depthTest,
                 std::vector<Vector2<double>>& window, double& depth, bool& visible) {
   for (const Vector3<double>& p : positions) {
@@ -58,14 +59,19 @@ void submit(const EntityGraphic& graphic, const std::shared_ptr<Entity>& entity,
     case DrawKind::GroundPolyline:
     case DrawKind::Area: {
       item.halfWidth = graphic.kind == DrawKind::Area ? 0.0 : 0.5 * graphic.width;
-      visible = projectAll(frameState, graphic.positions, depthTest, item.path, item.depth, visible) && visible;
-      if (!visible) item.path.clear();
+      // Behind the eye: no window place at all. Behind the Earth: placed, not shown.
+      bool placed = projectAll(frameState, graphic.positions, depthTest, item.path, item.depth, visible);
       for (const std::vector<Vector3<double>>& hole : graphic.holes) {
-        if (!visible) break;
+        if (!placed) break;
         std::vector<Vector2<double>> window;
-        double ignored = 0.0;
-        visible = projectAll(frameState, hole, depthTest, window, ignored, visible) && visible;
+        double holeDepth = 0.0;
+        placed = projectAll(frameState, hole, depthTest, window, holeDepth, visible);
         item.holes.push_back(std::move(window));
+      }
+      if (!placed) {
+        item.path.clear();
+        item.holes.clear();
+        visible = false;
       }
       if (graphic.loop && item.path.size() > 2) item.path.push_back(item.path.front());
       boxAround(item);
