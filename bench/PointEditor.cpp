@@ -24,6 +24,7 @@
 #include "Feature/Feature.h"
 #include "Feature/PointGeometry.h"
 #include "Feature/PointStyle.h"
+#include "Feature/PointSymbol.h"
 #include "Manipulator/PointEditorImpl.h"
 #include "Scene/SceneImpl.h"
 #include "Scene/SceneTransforms.h"
@@ -61,7 +62,12 @@ std::shared_ptr<qel::ViewerImpl> makeViewer() {
 std::shared_ptr<qel::Feature::Feature> addPoint(qel::SceneImpl& scene, const Cartographic& position) {
   auto feature = std::make_shared<qel::Feature::Feature>();
   feature->setGeometry(std::make_shared<qel::Feature::PointGeometry>(position));
-  feature->setStyle(std::make_shared<qel::Feature::PointStyle>());
+  // Drawn as a round point of kEntityMark pixels: what the press finds it by.
+  auto style = std::make_shared<qel::Feature::PointStyle>();
+  auto dot = std::make_shared<qel::Feature::PointSymbol>();
+  dot->setPixelSize(kEntityMark);
+  style->setPointSymbol(dot);
+  feature->setStyle(style);
   scene._getDataSourceDisplay().getDefaultDataSource()->getRootFeatureGroup()->add(feature);
   return feature;
 }
@@ -94,6 +100,7 @@ void PointEditor_DragStep(benchmark::State& state) {
   frame.camera = &scene.getCamera();
   const qel::Viewer& face = s.viewer->getViewer();
   s.editor->handle(qel::GUIEventAdapter::makePush(400.0f, kDragY, qel::GUIEventAdapter::LEFT_MOUSE_BUTTON), face);
+  if (!s.editor->isSelected()) state.SkipWithError("the press did not select the point");
   std::size_t i = 0;
   qel::bench::AllocationScope allocations(state);
   for (auto _ : state) {
