@@ -135,9 +135,14 @@ TEST_P(PointEditorNonFinite, PositionsCrashNothingAndAreNotDrawn) {
   EXPECT_EQ(stopped[0].feature, feature);
 }
 
+const char* const kNonFiniteNames[] = {"NaNLongitude", "NaNLatitude", "InfiniteHeight", "AllBroken"};
+
 INSTANTIATE_TEST_SUITE_P(Positions, PointEditorNonFinite,
                          ::testing::Values(Cartographic{kNaN, 0.7, 0.0}, Cartographic{2.0, kNaN, 0.0},
-                                           Cartographic{2.0, 0.7, kInf}, Cartographic{kInf, -kInf, kNaN}));
+                                           Cartographic{2.0, 0.7, kInf}, Cartographic{kInf, -kInf, kNaN}),
+                         [](const ::testing::TestParamInfo<Cartographic>& info) {
+                           return std::string(kNonFiniteNames[info.index]);
+                         });
 
 }  // namespace
 }  // namespace qel::test
