@@ -24,7 +24,7 @@ class Billboard : public CollectionElement {
     PickId id;                    ///< handed back by picks
     Color color;                  ///< tint, 1 = the image's own colours
     double scale = 1.0;           ///< factor on the image size (> 0; others draw nothing)
-    Vector2<double> pixelOffset;  ///< window pixels added to the anchor (y down)
+    Vector2<double> pixelOffset;  ///< window pixels added to the anchor (y down), not scaled by the DPI factor
     HorizontalOrigin horizontalOrigin = HorizontalOrigin::Center;
     VerticalOrigin verticalOrigin = VerticalOrigin::Center;
     bool show = true;
