@@ -124,6 +124,9 @@ class SceneImpl {
   const std::optional<PickCall>& getLastRectanglePick() const noexcept { return lastRectanglePickCall_; }
 
  private:
+  // Derives the globe surface's tile level from the eye for this frame.
+  void updateSurfaceLevel();
+
   std::unique_ptr<Camera> camera_;
   std::unique_ptr<GlobeImpl> globe_;
   std::unique_ptr<Context> context_;
