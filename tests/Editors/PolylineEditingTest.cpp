@@ -127,6 +127,35 @@ TEST_F(PolylineEditingTest, AddModePressOnAVertexSelectsItWithKindZero) {
   EXPECT_EQ(impl().getSelectedIndex(), 2);
 }
 
+// A press in add mode on the line between two vertices inserts one at the foot point:
+// by the pointer's ray for a line in space, by longitude and latitude on the ground.
+class PolylineInsertTest : public PolylineEditingTest, public ::testing::WithParamInterface<HeightReference> {};
+
+TEST_P(PolylineInsertTest, AddModePressOnTheLineInsertsAVertexThere) {
+  const auto line = startOnLine(GetParam());
+  const std::vector<Cartographic> before = positionsOf(*line);
+  editor->addPoint(true);
+  host.frame();
+  host.viewer().setSceneCursor(CursorAction::Default);
+  move(250, 301);
+  EXPECT_EQ(host.viewer().getSceneCursor(), CursorAction::OverLineInAddMode);
+  press(250, 301);
+  release(250, 301);
+  const std::vector<Cartographic> after = positionsOf(*line);
+  ASSERT_EQ(after.size(), 4u);
+  EXPECT_EQ(after[0], before[0]);
+  EXPECT_EQ(after[2], before[1]);
+  const Vector2<double> inserted = windowAt(after[1]);
+  EXPECT_NEAR(inserted.x, 250.0, 1.0);
+  EXPECT_NEAR(inserted.y, 300.0, 0.5);  // on the line, not under the pointer
+  EXPECT_EQ(changeList(), (std::vector<std::tuple<int, int>>{{1, 0}}));
+  EXPECT_EQ(impl().getUndoCount(), 0u);
+  EXPECT_EQ(impl().getMiddlePositions().size(), 3u);
+}
+
+INSTANTIATE_TEST_SUITE_P(References, PolylineInsertTest,
+                         ::testing::Values(HeightReference::None, HeightReference::ClampToTerrain));
+
 TEST_F(PolylineEditingTest, GrabbingAMiddlePointInsertsAVertexWithoutSnapshot) {
   const auto line = startOnLine();
   press(300, 300);

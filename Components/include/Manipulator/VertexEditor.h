@@ -180,6 +180,7 @@ class VertexEditor : public GUIEventHandler, public PrimitiveBase, public Editor
   void removeMiddlePointsAround(int index, const std::vector<Cartographic>& positionsAfter);
   /// Adds one vertex point at `position` (looks of a vertex).
   void addVertexPoint(const Cartographic& position);
+  PointPrimitive::ConstructorOptions vertexLook(const Cartographic& position) const;
   float dpiScale() const;
   /// The window position of a fixed-frame point in the bound scene.
   std::optional<Vector2<double>> windowOf(const Vector3<double>& point) const;

@@ -160,9 +160,13 @@ void PolylineEditorImpl::rebuildRubberWall(const std::vector<Vector3<double>>& b
   }
   std::shared_ptr<Material> material = polylineStyle::wallMaterial(*style, length, span, frameState.time);
   if (!material) material = rubberAppearance->getMaterial();
+  // The appearance is made once per drawing; its material follows the band, whose
+  // length sets an image's repeat.
+  const bool translucent = material->isTranslucent();
   if (!wallAppearance) {
-    const bool translucent = material->isTranslucent();
     wallAppearance = std::make_shared<MaterialAppearance>(material, translucent);
+  } else {
+    wallAppearance->setMaterial(material, translucent);
   }
   GeometryInstance instance;
   instance.geometry = std::move(wall);

@@ -193,12 +193,7 @@ void VertexEditor::setMiddlePointVisible(bool visible) {
 
 void VertexEditor::pushSnapshot() {
   if (!feature) return;
-  auto snapshot = std::make_shared<Feature::Feature>(feature->getId());
-  std::shared_ptr<Feature::Geometry> copy = makeGeometry();
-  setPositionsOf(*copy, currentPositions());
-  snapshot->setGeometry(std::move(copy));
-  snapshot->setStyle(feature->getStyle());
-  undoStack.push_back(std::move(snapshot));
+  undoStack.push_back(std::shared_ptr<Feature::FeatureBase>(feature->clone()));
 }
 
 void VertexEditor::undo() {
@@ -210,11 +205,12 @@ void VertexEditor::undo() {
   const std::shared_ptr<Feature::FeatureBase> newest = undoStack.back();
   undoStack.pop_back();
   Feature::Feature* snapshot = newest->_asFeature();
-  const std::shared_ptr<Feature::Geometry> saved = snapshot ? snapshot->getGeometry() : nullptr;
-  if (saved && geometry) {
-    const std::vector<Cartographic>& restored = positionsOf(*saved);
-    // Only a real difference is written, as the editor's own change.
-    if (restored != currentPositions()) writePositions(restored);
+  if (snapshot != nullptr && feature) {
+    const std::shared_ptr<Feature::Geometry> saved = snapshot->getGeometry();
+    // The assignment below writes the geometry only when it differs: only then is there
+    // an own change to announce.
+    if (saved && geometry && positionsOf(*saved) != currentPositions()) markSelfChange();
+    *feature = *snapshot;
   }
   if (drawing) {
     previewAfterUndo();
@@ -336,15 +332,17 @@ void VertexEditor::refreshVertex(int index) {
   }
 }
 
-void VertexEditor::addVertexPoint(const Cartographic& position) {
+PointPrimitive::ConstructorOptions VertexEditor::vertexLook(const Cartographic& position) const {
   PointPrimitive::ConstructorOptions options;
   options.position = Ellipsoid::WGS84.cartographicToCartesian(position);
   options.color = kVertexColor;
   options.outlineColor = kVertexOutlineColor;
   options.outlineWidth = kVertexOutlineWidth;
   options.pixelSize = kVertexPixelSize * dpiScale();
-  vertexPoints->add(std::move(options));
+  return options;
 }
+
+void VertexEditor::addVertexPoint(const Cartographic& position) { vertexPoints->add(vertexLook(position)); }
 
 std::string VertexEditor::middleImagePath() const {
   if (const auto* path = std::get_if<std::string>(&middlePointImage)) return *path;
@@ -352,19 +350,47 @@ std::string VertexEditor::middleImagePath() const {
   return image ? image->getPath() : std::string();
 }
 
+namespace {
+
+// Grows or shrinks `collection` to `count` elements, keeping the first ones.
+template <class Collection>
+void resizeTo(Collection& collection, std::size_t count) {
+  if (count == 0) {
+    collection.removeAll();
+    return;
+  }
+  while (collection.size() > count) collection.remove(collection.get(collection.size() - 1));
+  while (collection.size() < count) collection.add();
+}
+
+}  // namespace
+
 void VertexEditor::rebuildHandles() {
-  vertexPoints->removeAll();
-  if (middlePoints) middlePoints->removeAll();
-  for (const Cartographic& p : displayPositions) addVertexPoint(p);
-  if (!middlePointVisible || !middlePoints) return;
+  // The handles are rewritten in place: a drag rebuilds them every frame, and making a
+  // new element per vertex each time would cost more than the drag itself.
+  resizeTo(*vertexPoints, displayPositions.size());
+  const double pixelSize = kVertexPixelSize * dpiScale();
+  for (std::size_t i = 0; i < displayPositions.size(); ++i) {
+    PointPrimitive* point = vertexPoints->get(i);
+    if (point->get().pixelSize != pixelSize || point->get().outlineWidth != kVertexOutlineWidth) {
+      *point = PointPrimitive(vertexLook(displayPositions[i]));
+    } else {
+      point->setPosition(Ellipsoid::WGS84.cartographicToCartesian(displayPositions[i]));
+    }
+  }
+  if (!middlePoints) return;
+  if (!middlePointVisible) {
+    middlePoints->removeAll();
+    return;
+  }
+  resizeTo(*middlePoints, middlePositions.size());
   const std::string image = middleImagePath();
-  for (const Cartographic& m : middlePositions) {
-    Billboard::ConstructorOptions options;
-    options.position = Ellipsoid::WGS84.cartographicToCartesian(m);
-    options.image = image;
-    options.color = kHandleColor;
-    options.scale = kHandleScale;
-    middlePoints->add(std::move(options));
+  for (std::size_t i = 0; i < middlePositions.size(); ++i) {
+    Billboard* middle = middlePoints->get(i);
+    middle->setPosition(Ellipsoid::WGS84.cartographicToCartesian(middlePositions[i]));
+    if (middle->get().image != image) middle->setImage(image);
+    middle->setColor(kHandleColor);
+    middle->setScale(kHandleScale);
   }
 }
 

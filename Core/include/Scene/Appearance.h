@@ -23,6 +23,8 @@ class Appearance {
   /// Never null: a missing material is a white colour material.
   const std::shared_ptr<Material>& getMaterial() const noexcept { return material_; }
   bool isTranslucent() const noexcept { return translucent_; }
+  /// Paints with another material from the next frame on (null: white).
+  void setMaterial(std::shared_ptr<Material> material, bool translucent);
 
  protected:
   Appearance(Kind kind, std::shared_ptr<Material> material, bool translucent);

@@ -100,6 +100,11 @@ Appearance::Appearance(Kind kind, std::shared_ptr<Material> material, bool trans
       material_(material ? std::move(material) : Material::fromType(Material::kColorType)),
       translucent_(translucent) {}
 
+void Appearance::setMaterial(std::shared_ptr<Material> material, bool translucent) {
+  material_ = material ? std::move(material) : Material::fromType(Material::kColorType);
+  translucent_ = translucent;
+}
+
 WallGeometry::Span WallGeometry::spanAt(std::size_t index) const {
   const Vector3<double>& base = positions[index];
   const std::optional<Cartographic> at = Ellipsoid::WGS84.cartesianToCartographic(base);
