@@ -33,12 +33,15 @@ constexpr double kFullTurnDegrees = 360.0;
 constexpr double kDueNorthEast = 1e-10;
 
 // `p` moved along its normal to the terrain height there (0 where the globe has none).
+// The foot and normal of one solve give the moved point directly, without converting
+// the new position back from angles: this runs tens of thousands of times per band.
 Vector3<double> onTerrain(const GlobeImpl& globe, const Vector3<double>& p) {
-  const std::optional<Cartographic> at = Ellipsoid::WGS84.cartesianToCartographic(p);
-  if (!at) return p;
-  Cartographic grounded = *at;
-  grounded.height = globe.getHeight(*at).value_or(0.0);
-  return Ellipsoid::WGS84.cartographicToCartesian(grounded);
+  const std::optional<GeodeticFoot> foot = Ellipsoid::WGS84.geodeticFoot(p);
+  if (!foot) return p;
+  const Vector3<double>& n = foot->normal;
+  const double horizontal = std::hypot(n.x, n.y);
+  const Cartographic at{horizontal > 0.0 ? std::atan2(n.y, n.x) : 0.0, std::atan2(n.z, horizontal), 0.0};
+  return foot->point + n * globe.getHeight(at).value_or(0.0);
 }
 
 double angleBetween(const Vector3<double>& a, const Vector3<double>& b) {
