@@ -132,6 +132,7 @@ class ScenePickFootprintTest : public ScenePickTest, public ::testing::WithParam
         Label::ConstructorOptions o;
         o.position = anchor;
         o.text = "abcd";
+        o.fontSize = 16.0;
         o.pixelOffset = {20.0, 0.0};
         o.horizontalOrigin = HorizontalOrigin::Left;
         o.verticalOrigin = VerticalOrigin::Top;

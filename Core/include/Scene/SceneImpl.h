@@ -128,6 +128,9 @@ class SceneImpl {
   const std::optional<PickCall>& getLastRectanglePick() const noexcept { return lastRectanglePickCall_; }
 
  private:
+  // Derives the globe surface's tile level from the eye for this frame.
+  void updateSurfaceLevel();
+
   // Before the primitives: their collection records into it until it goes.
   std::unique_ptr<HostChangeJournal> changeJournal_ = std::make_unique<HostChangeJournal>();
   std::unique_ptr<Camera> camera_;

@@ -138,11 +138,21 @@ void SceneImpl::setWindowSize(int width, int height) {
   frameState_->cullingVolume = CullingVolume::fromCamera(*camera_);
 }
 
+void SceneImpl::updateSurfaceLevel() {
+  // The eye's height above the terrain under it picks the finest level drawn; an eye
+  // without a geographic position (the Earth's centre) sees the whole globe.
+  const std::optional<Cartographic> eye = Ellipsoid::WGS84.cartesianToCartographic(camera_->getPosition());
+  const std::optional<double> ground = eye ? globe_->getHeight(*eye) : std::nullopt;
+  const double eyeHeight = eye ? eye->height - ground.value_or(0.0) : GlobeSurface::kEquatorLength;
+  globe_->getSurface().updateTileLevel(eyeHeight);
+}
+
 void SceneImpl::render(std::chrono::steady_clock::time_point frameTime) {
   frameState_->time = frameTime;
   ++frameState_->frameNumber;
   frameState_->cullingVolume = CullingVolume::fromCamera(*camera_);
   frameState_->camera = camera_.get();
+  updateSurfaceLevel();
   frameState_->drawList.reset(camera_->getViewport().width(), camera_->getViewport().height());
   if (dataSourceFrameWork_) dataSourceFrameWork_->update(*frameState_);
   // The collection's own update walks a fresh copy of its list, one allocation a frame;
