@@ -1,0 +1,185 @@
+// The demo's renderer of the scene's draw list, checked on the scene graph it builds (no
+// window): each kind lands where the host said it landed in the window, with its colour
+// and size; hidden items and kinds the renderer does not know draw nothing.
+#include <algorithm>
+#include <cstddef>
+#include <string>
+
+#include <gtest/gtest.h>
+#include <osg/Geometry>
+#include <osg/Texture2D>
+#include <osgText/Text>
+
+#include "Common/ModulePath.h"
+#include "DrawListLayer.h"
+#include "Scene/DrawList.h"
+
+namespace {
+
+using qel::DrawItem;
+using qel::DrawKind;
+
+constexpr int kWidth = 640;
+constexpr int kHeight = 400;
+
+// The bounds of the flat shapes (layer pixels, y up) and their colours.
+struct Shapes {
+  std::size_t vertices = 0;
+  float xMin = 1e9f, xMax = -1e9f, yMin = 1e9f, yMax = -1e9f;
+  osg::Vec4 lastColor;
+};
+
+Shapes shapesOf(const qel::demo::DrawListLayer& layer) {
+  Shapes s;
+  const auto* geometry = layer.getGeode().getDrawable(0)->asGeometry();
+  const auto* v = static_cast<const osg::Vec3Array*>(geometry->getVertexArray());
+  const auto* c = static_cast<const osg::Vec4Array*>(geometry->getColorArray());
+  s.vertices = v->size();
+  for (const osg::Vec3& p : *v) {
+    s.xMin = std::min(s.xMin, p.x());
+    s.xMax = std::max(s.xMax, p.x());
+    s.yMin = std::min(s.yMin, p.y());
+    s.yMax = std::max(s.yMax, p.y());
+  }
+  if (!c->empty()) s.lastColor = c->back();
+  return s;
+}
+
+DrawItem line(double width) {
+  DrawItem item;
+  item.kind = DrawKind::Polyline;
+  item.path = {{100.0, 50.0}, {300.0, 50.0}, {300.0, 150.0}};
+  item.halfWidth = 0.5 * width;
+  item.color = {1.0f, 0.0f, 0.0f, 1.0f};
+  return item;
+}
+
+TEST(DrawListLayer, ALineRunsThroughItsWindowPathWithItsPixelWidth) {
+  qel::DrawList list;
+  list.reset(kWidth, kHeight);
+  list.add(line(4.0));
+  qel::demo::DrawListLayer layer(kWidth, kHeight);
+  layer.update(list);
+  EXPECT_EQ(layer.getDrawnCount(), 1u);
+  const Shapes s = shapesOf(layer);
+  // Window y 50..150 (down) is layer y 350..250 (up); the width adds 2 px on each side.
+  EXPECT_FLOAT_EQ(s.xMin, 100.0f);
+  EXPECT_FLOAT_EQ(s.xMax, 302.0f);
+  EXPECT_FLOAT_EQ(s.yMax, 352.0f);
+  EXPECT_FLOAT_EQ(s.yMin, 250.0f);
+  EXPECT_EQ(s.lastColor, osg::Vec4(1.0f, 0.0f, 0.0f, 1.0f));
+}
+
+TEST(DrawListLayer, APointIsADiscFillingItsBoxWithARim) {
+  DrawItem point;
+  point.kind = DrawKind::Point;
+  point.box = {200.0, 100.0, 212.0, 112.0};
+  point.color = {0.0f, 1.0f, 0.0f, 1.0f};
+  qel::DrawList list;
+  list.reset(kWidth, kHeight);
+  list.add(point);
+  qel::demo::DrawListLayer layer(kWidth, kHeight);
+  layer.update(list);
+  const Shapes s = shapesOf(layer);
+  // Radius 6 around (206, 106), plus the one-pixel rim: layer y 400 − 106 = 294.
+  EXPECT_NEAR(s.xMin, 199.0f, 1e-3);
+  EXPECT_NEAR(s.xMax, 213.0f, 1e-3);
+  EXPECT_NEAR(s.yMin, 287.0f, 1e-3);
+  EXPECT_NEAR(s.yMax, 301.0f, 1e-3);
+  EXPECT_EQ(s.lastColor, osg::Vec4(0.0f, 1.0f, 0.0f, 1.0f)) << "the disc over its rim";
+}
+
+TEST(DrawListLayer, ALabelIsItsTextSizedByItsBox) {
+  DrawItem label;
+  label.kind = DrawKind::Label;
+  label.text = "距离 1.2 km";
+  label.box = {50.0, 80.0, 150.0, 96.0};
+  label.color = {1.0f, 1.0f, 0.0f, 1.0f};
+  qel::DrawList list;
+  list.reset(kWidth, kHeight);
+  list.add(label);
+  qel::demo::DrawListLayer layer(kWidth, kHeight);
+  layer.update(list);
+  ASSERT_EQ(layer.getGeode().getNumDrawables(), 2u);
+  const auto* text = dynamic_cast<const osgText::Text*>(layer.getGeode().getDrawable(1));
+  ASSERT_NE(text, nullptr);
+  EXPECT_EQ(text->getText().createUTF8EncodedString(), label.text);
+  EXPECT_FLOAT_EQ(text->getCharacterHeight(), 16.0f);
+  // Bottom left of the box: window y 96 is layer y 304.
+  EXPECT_EQ(text->getPosition(), osg::Vec3(50.0f, 304.0f, 0.0f));
+  EXPECT_EQ(text->getColor(), osg::Vec4(1.0f, 1.0f, 0.0f, 1.0f));
+}
+
+TEST(DrawListLayer, ABillboardShowsItsImageOverItsBoxOrOutlinesTheBoxWithoutIt) {
+  const std::string image = qel::getModulePath("qelCommon") + "/Resource/Texture/markIcon.png";
+  for (const std::string& file : {image, std::string("/nonexistent/markIcon.png")}) {
+    SCOPED_TRACE(file);
+    DrawItem billboard;
+    billboard.kind = DrawKind::Billboard;
+    billboard.image = file;
+    billboard.box = {300.0, 168.0, 324.0, 200.0};
+    qel::DrawList list;
+    list.reset(kWidth, kHeight);
+    list.add(billboard);
+    qel::demo::DrawListLayer layer(kWidth, kHeight);
+    layer.update(list);
+    const bool readable = file == image;
+    ASSERT_EQ(layer.getGeode().getNumDrawables(), readable ? 2u : 1u);
+    if (readable) {
+      const osg::Drawable* quad = layer.getGeode().getDrawable(1);
+      const auto* texture = dynamic_cast<const osg::Texture2D*>(
+          quad->getStateSet()->getTextureAttribute(0, osg::StateAttribute::TEXTURE));
+      ASSERT_NE(texture, nullptr);
+      EXPECT_EQ(texture->getImage()->s(), 24);
+      EXPECT_EQ(texture->getImage()->t(), 32);
+      const osg::BoundingBox box = quad->getBoundingBox();
+      EXPECT_FLOAT_EQ(box.xMin(), 300.0f);
+      EXPECT_FLOAT_EQ(box.xMax(), 324.0f);
+      EXPECT_FLOAT_EQ(box.yMin(), 200.0f);
+      EXPECT_FLOAT_EQ(box.yMax(), 232.0f);
+    } else {
+      const Shapes s = shapesOf(layer);
+      EXPECT_GT(s.vertices, 0u);
+      EXPECT_NEAR(s.xMin, 299.5f, 1e-3);
+      EXPECT_NEAR(s.xMax, 324.5f, 1e-3);
+    }
+  }
+}
+
+// What draws nothing: hidden items, lines without width or path, kinds added to the host
+// after the renderer.
+struct NothingCase {
+  std::string name;
+  DrawItem item;
+};
+
+class DrawListLayerNothing : public ::testing::TestWithParam<NothingCase> {};
+
+TEST_P(DrawListLayerNothing, LeavesTheLayerEmpty) {
+  qel::DrawList list;
+  list.reset(kWidth, kHeight);
+  list.add(GetParam().item);
+  qel::demo::DrawListLayer layer(kWidth, kHeight);
+  layer.update(list);
+  EXPECT_EQ(shapesOf(layer).vertices, 0u);
+  EXPECT_EQ(layer.getGeode().getNumDrawables(), 1u);
+}
+
+DrawItem hidden(DrawItem item) {
+  item.shown = false;
+  return item;
+}
+
+DrawItem ofKind(int kind) {
+  DrawItem item = line(3.0);
+  item.kind = static_cast<DrawKind>(kind);
+  return item;
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, DrawListLayerNothing,
+                         ::testing::Values(NothingCase{"HiddenLine", hidden(line(3.0))},
+                                           NothingCase{"ZeroWidthLine", line(0.0)},
+                                           NothingCase{"UnknownKind", ofKind(200)}),
+                         [](const ::testing::TestParamInfo<NothingCase>& info) { return info.param.name; });
+
+}  // namespace
