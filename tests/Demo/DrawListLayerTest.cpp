@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 #include <osg/Geometry>
@@ -54,21 +55,45 @@ DrawItem line(double width) {
   return item;
 }
 
-TEST(DrawListLayer, ALineRunsThroughItsWindowPathWithItsPixelWidth) {
+// A line's window path and width against the bounds of what is drawn (layer pixels, y
+// up: window y is 400 − y).
+struct LineCase {
+  std::string name;
+  std::vector<qel::Vector2<double>> path;
+  double width;
+  float xMin, xMax, yMin, yMax;
+};
+
+class DrawListLayerLine : public ::testing::TestWithParam<LineCase> {};
+
+TEST_P(DrawListLayerLine, RunsThroughItsWindowPathWithItsPixelWidth) {
+  const LineCase& c = GetParam();
+  DrawItem item = line(c.width);
+  item.path = c.path;
   qel::DrawList list;
   list.reset(kWidth, kHeight);
-  list.add(line(4.0));
+  list.add(item);
   qel::demo::DrawListLayer layer(kWidth, kHeight);
   layer.update(list);
   EXPECT_EQ(layer.getDrawnCount(), 1u);
   const Shapes s = shapesOf(layer);
-  // Window y 50..150 (down) is layer y 350..250 (up); the width adds 2 px on each side.
-  EXPECT_FLOAT_EQ(s.xMin, 100.0f);
-  EXPECT_FLOAT_EQ(s.xMax, 302.0f);
-  EXPECT_FLOAT_EQ(s.yMax, 352.0f);
-  EXPECT_FLOAT_EQ(s.yMin, 250.0f);
+  EXPECT_NEAR(s.xMin, c.xMin, 1e-3);
+  EXPECT_NEAR(s.xMax, c.xMax, 1e-3);
+  EXPECT_NEAR(s.yMin, c.yMin, 1e-3);
+  EXPECT_NEAR(s.yMax, c.yMax, 1e-3);
   EXPECT_EQ(s.lastColor, osg::Vec4(1.0f, 0.0f, 0.0f, 1.0f));
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Lines, DrawListLayerLine,
+    ::testing::Values(
+        // Window y 50 is layer y 350; half the width on each side, none past the ends.
+        LineCase{"Horizontal4px", {{100.0, 50.0}, {300.0, 50.0}}, 4.0, 100.0f, 300.0f, 348.0f, 352.0f},
+        LineCase{"Horizontal7px", {{100.0, 50.0}, {300.0, 50.0}}, 7.0, 100.0f, 300.0f, 346.5f, 353.5f},
+        LineCase{"Vertical2px", {{20.0, 300.0}, {20.0, 100.0}}, 2.0, 19.0f, 21.0f, 100.0f, 300.0f},
+        // Around a corner: each segment keeps its width up to the corner.
+        LineCase{"Corner4px", {{100.0, 50.0}, {300.0, 50.0}, {300.0, 150.0}}, 4.0, 100.0f, 302.0f, 250.0f, 352.0f}),
+    [](const ::testing::TestParamInfo<LineCase>& info) { return info.param.name; });
 
 TEST(DrawListLayer, APointIsADiscFillingItsBoxWithARim) {
   DrawItem point;
