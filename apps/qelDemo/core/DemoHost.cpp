@@ -18,6 +18,7 @@
 #include "Manipulator/ScenePickerImpl.h"
 #include "Scene/BoxPrimitive.h"
 #include "Scene/SceneImpl.h"
+#include "PlaceMarks.h"
 #include "SampleFeatures.h"
 #include "Scene/Terrain.h"
 #include "Viewer/Viewer.h"
@@ -131,6 +132,7 @@ DemoHost DemoHost::create(const DemoHostOptions& options) {
   NamedPlaces places = NamedPlaces::find(scene->getGlobe().getTerrain());
   addValleyBoxes(*scene, places);
   SampleFeatures::add(*scene, places);
+  addPlaceMarks(*scene, places);
 
   auto globeImpl =
       std::shared_ptr<GlobeManipulatorImpl>(host.manipulator->_getImplHandle(), &host.manipulator->_getGlobeImpl());

@@ -10,6 +10,7 @@
 #include <osgDB/ReadFile>
 
 #include "Common/Math.h"
+#include "Common/ModulePath.h"
 #include "Scene/DrawList.h"
 
 namespace qel::demo {
@@ -34,11 +35,16 @@ osg::Vec4 toOsg(const Color& c) { return osg::Vec4(c.red, c.green, c.blue, c.alp
 const std::map<DrawKind, DrawListLayer::DrawFunction>& DrawListLayer::drawFunctions() {
   // The primitives' instances and the ground lines reach the draw list as window paths,
   // like the collections' lines.
+  // clang-format off
   static const std::map<DrawKind, DrawFunction> table{
-      {DrawKind::Billboard, &DrawListLayer::drawBillboard}, {DrawKind::Label, &DrawListLayer::drawLabel},
-      {DrawKind::Point, &DrawListLayer::drawPoint},         {DrawKind::Polyline, &DrawListLayer::drawLine},
-      {DrawKind::Primitive, &DrawListLayer::drawLine},      {DrawKind::GroundPolyline, &DrawListLayer::drawLine},
+      {DrawKind::Billboard,      &DrawListLayer::drawBillboard},
+      {DrawKind::Label,          &DrawListLayer::drawLabel},
+      {DrawKind::Point,          &DrawListLayer::drawPoint},
+      {DrawKind::Polyline,       &DrawListLayer::drawLine},
+      {DrawKind::Primitive,      &DrawListLayer::drawLine},
+      {DrawKind::GroundPolyline, &DrawListLayer::drawLine},
   };
+  // clang-format on
   return table;
 }
 
@@ -177,7 +183,9 @@ osg::Texture2D* DrawListLayer::texture(const std::string& file) {
   const auto found = textures_.find(file);
   if (found != textures_.end()) return found->second.get();
   osg::ref_ptr<osg::Texture2D> texture;
-  if (osg::ref_ptr<osg::Image> image = file.empty() ? nullptr : osgDB::readRefImageFile(file)) {
+  // The host accepts either separator in image paths (the editors' handle images are
+  // given with backslashes); the image plugins want forward ones.
+  if (osg::ref_ptr<osg::Image> image = file.empty() ? nullptr : osgDB::readRefImageFile(normalizePath(file))) {
     texture = new osg::Texture2D(image.get());
     texture->setResizeNonPowerOfTwoHint(false);
     texture->setFilter(osg::Texture::MIN_FILTER, osg::Texture::LINEAR);
