@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <memory>
 #include <thread>
+#include <vector>
 
 #include "Common/AsyncSystem.h"
 #include "Manipulator/ScenePicker.h"
@@ -88,12 +89,19 @@ TEST_P(EditorFrameBind, RebindingMovesTheToolFromTheFirstViewerToTheSecond) {
 TEST_P(EditorFrameBind, BindingTheSameViewerAgainLeavesItRegisteredOnce) {
   // The detach of the first binding must run before the attach of the second, or the
   // second attach would be undone.
+  HostChangeJournal& journal = a.scene().getChangeJournal();
+  journal.setRecording(true);
   call([this] {
     picker->bind(&faceA);
     picker->bind(&faceA);
   });
   a.frame();
   EXPECT_EQ(handlersOf(a, baseA), 1u);
+  using Kind = HostChangeJournal::Kind;
+  const void* tool = static_cast<const EventHandler*>(&picker->_getImplHandle());
+  const std::vector<HostChangeJournal::Entry> expected{
+      {Kind::HandlerAdded, tool}, {Kind::HandlerRemoved, tool}, {Kind::HandlerAdded, tool}};
+  EXPECT_EQ(journal.entries(), expected);
 }
 
 TEST_P(EditorFrameBind, UnboundCommandsAreDroppedAndUnbindingEndsTheMode) {

@@ -12,7 +12,7 @@
 
 #include "Manipulator/ScenePicker.h"
 #include "Manipulator/ScenePickerImpl.h"
-#include "Support/PickerTestDoubles.h"
+#include "Scene/BillboardCollection.h"
 #include "Support/TestHost.h"
 #include "Viewer/Viewer.h"
 
@@ -24,8 +24,8 @@ using Button = GUIEventAdapter::MouseButton;
 constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
 constexpr float kInf = std::numeric_limits<float>::infinity();
 
-/// A picker bound to a fresh host, answering picks from a recording source, with every
-/// event it raises recorded. The picker is a process-wide singleton: each test leaves it
+/// A picker bound to a fresh host, picking what the host's scene drew, with every event
+/// it raises recorded. The picker is a process-wide singleton: each test leaves it
 /// unbound, idle and without listeners.
 class ScenePickerTest : public ::testing::Test {
  protected:
@@ -35,7 +35,7 @@ class ScenePickerTest : public ::testing::Test {
     ASSERT_NE(picker, nullptr);
     face = std::make_unique<Viewer>(host.viewer().shared_from_this());
     picker->bind(face.get());
-    picker->_getImplHandle().setPickSource(source);
+    host.scene().getPrimitives().add(marks);
     pickedHandle = picker->getPickedEvent().addEventListener(
         [this](std::weak_ptr<PickObject> result) { picked.push_back(result.lock()); });
     rectangleHandle = picker->getRectanglePickingEvent().addEventListener(
@@ -46,15 +46,29 @@ class ScenePickerTest : public ::testing::Test {
     if (auto handle = pickedHandle.lock()) (*handle)();
     if (auto handle = rectangleHandle.lock()) (*handle)();
     picker->stopPicking();
-    picker->_getImplHandle().setPickSource(nullptr);
     picker->bind(nullptr);
   }
 
   const ScenePickerImpl& impl() const { return picker->_getImplHandle(); }
   bool outlineInScene() const {
-    const RectangleOutline* outline = impl().getOutline();
+    const PolylineCollection* outline = impl().getOutlineCollection();
     return outline != nullptr && host.scene().getPrimitives().contains(*outline);
   }
+  /// A billboard drawn on the globe under window pixel `at` from the next frame on.
+  Billboard* markAt(Vector2<float> at) {
+    const std::optional<Vector3<double>> ground = host.globeUnder(at);
+    EXPECT_TRUE(ground);
+    Billboard::ConstructorOptions options;
+    options.position = ground.value_or(Vector3<double>{});
+    Billboard* mark = marks->add(std::move(options));
+    host.frame();
+    return mark;
+  }
+  static CollectionElement* elementOf(const std::shared_ptr<PickObject>& object) {
+    return object ? object->getElement() : nullptr;
+  }
+  std::size_t picks() const { return host.scene().getPickCount(); }
+  std::size_t rectanglePicks() const { return host.scene().getRectanglePickCount(); }
   void press(float x, float y, std::uint32_t button = Button::LEFT_MOUSE_BUTTON) {
     host.send(GUIEventAdapter::makePush(x, y, button));
   }
@@ -66,8 +80,7 @@ class ScenePickerTest : public ::testing::Test {
   TestHost host;
   ScenePicker* picker = nullptr;
   std::unique_ptr<Viewer> face;
-  std::shared_ptr<RecordingPickSource> source = std::make_shared<RecordingPickSource>();
-  PickTokens tokens;
+  std::shared_ptr<BillboardCollection> marks = std::make_shared<BillboardCollection>(nullptr, true, std::nullopt);
   std::vector<std::shared_ptr<PickObject>> picked;
   std::vector<std::vector<std::shared_ptr<PickObject>>> rectangles;
   std::weak_ptr<FunctionWrapper> pickedHandle;
@@ -91,22 +104,23 @@ class PickerClickTolerance : public ScenePickerTest, public ::testing::WithParam
 TEST_P(PickerClickTolerance, PicksOnlyWithinTenPixelsTimesTheDpiScale) {
   const ClickCase& c = GetParam();
   host.scene().getContext().setDpiScale(c.dpiScale);
-  source->pickResult = tokens.make();
+  Billboard* mark = markAt(c.releaseAt);
   picker->startPicking(false);
 
   press(c.pressAt.x, c.pressAt.y);
   release(c.releaseAt.x, c.releaseAt.y);
 
   if (c.picks) {
-    ASSERT_EQ(source->picks.size(), 1u);
-    EXPECT_EQ(source->picks[0].position.x, c.pickedAt.x);
-    EXPECT_EQ(source->picks[0].position.y, c.pickedAt.y);
-    EXPECT_EQ(source->picks[0].width, 10);
-    EXPECT_EQ(source->picks[0].height, 10);
+    ASSERT_EQ(picks(), 1u);
+    const SceneImpl::PickCall& call = *host.scene().getLastPick();
+    EXPECT_EQ(call.position.x, c.pickedAt.x);
+    EXPECT_EQ(call.position.y, c.pickedAt.y);
+    EXPECT_EQ(call.width, 10);
+    EXPECT_EQ(call.height, 10);
     ASSERT_EQ(picked.size(), 1u);
-    EXPECT_EQ(picked[0], source->pickResult);
+    EXPECT_EQ(elementOf(picked[0]), mark);
   } else {
-    EXPECT_TRUE(source->picks.empty());
+    EXPECT_EQ(picks(), 0u);
     EXPECT_TRUE(picked.empty());
   }
   EXPECT_TRUE(rectangles.empty());
@@ -128,13 +142,13 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<ClickCase>& info) { return std::string(info.param.name); });
 
 TEST_F(ScenePickerTest, OtherButtonsClickNothing) {
-  source->pickResult = tokens.make();
+  markAt({400, 300});
   picker->startPicking(false);
   for (std::uint32_t button : {Button::RIGHT_MOUSE_BUTTON, Button::MIDDLE_MOUSE_BUTTON}) {
     press(400, 300, button);
     release(400, 300, button);
   }
-  EXPECT_TRUE(source->picks.empty());
+  EXPECT_EQ(picks(), 0u);
   EXPECT_TRUE(picked.empty());
 }
 
@@ -149,7 +163,7 @@ TEST_F(ScenePickerTest, EmptyPickStillRaisesItsEvent) {
 TEST_F(ScenePickerTest, ReleaseWithoutPressPicksNothing) {
   picker->startPicking(false);
   release(400, 300);
-  EXPECT_TRUE(source->picks.empty());
+  EXPECT_EQ(picks(), 0u);
   EXPECT_TRUE(picked.empty());
 }
 
@@ -166,7 +180,10 @@ class PickerRectangleGesture : public ScenePickerTest, public ::testing::WithPar
 
 TEST_P(PickerRectangleGesture, PicksOnceWithTheTopLeftCornerAndPositiveSize) {
   const RectangleCase& c = GetParam();
-  source->rectangleResult = {tokens.make(), tokens.make()};
+  // One mark inside the rectangle, one outside.
+  const Vector2<float> inside{(c.from.x + c.to.x) / 2, (c.from.y + c.to.y) / 2};
+  Billboard* within = markAt(inside);
+  markAt({std::max(c.from.x, c.to.x) + 60, std::max(c.from.y, c.to.y) + 60});
   picker->startPicking(true);
 
   press(c.from.x, c.from.y);
@@ -176,15 +193,16 @@ TEST_P(PickerRectangleGesture, PicksOnceWithTheTopLeftCornerAndPositiveSize) {
 
   const int x0 = static_cast<int>(c.from.x), y0 = static_cast<int>(c.from.y);
   const int x1 = static_cast<int>(c.to.x), y1 = static_cast<int>(c.to.y);
-  ASSERT_EQ(source->rectanglePicks.size(), 1u);
-  const RecordingPickSource::Call& call = source->rectanglePicks[0];
+  ASSERT_EQ(rectanglePicks(), 1u);
+  const SceneImpl::PickCall& call = *host.scene().getLastRectanglePick();
   EXPECT_EQ(call.position.x, x0 < x1 ? x0 : x1);
   EXPECT_EQ(call.position.y, y0 < y1 ? y0 : y1);
   EXPECT_EQ(call.width, x0 < x1 ? x1 - x0 : x0 - x1);
   EXPECT_EQ(call.height, y0 < y1 ? y1 - y0 : y0 - y1);
   ASSERT_EQ(rectangles.size(), 1u);
-  EXPECT_EQ(rectangles[0], source->rectangleResult);
-  EXPECT_TRUE(source->picks.empty());
+  ASSERT_EQ(rectangles[0].size(), 1u);
+  EXPECT_EQ(elementOf(rectangles[0][0]), within);
+  EXPECT_EQ(picks(), 0u);
   EXPECT_TRUE(picked.empty());
 }
 
@@ -211,16 +229,16 @@ TEST_F(ScenePickerTest, EmptyRectangleStillRaisesItsEventOncePerGesture) {
 }
 
 TEST_F(ScenePickerTest, ClickOrOtherButtonInRectangleModePicksNothing) {
-  source->rectangleResult = {tokens.make()};
+  markAt({300, 300});
   picker->startPicking(true);
   press(300, 300);
   release(300, 300);
   press(300, 300, Button::RIGHT_MOUSE_BUTTON);
   host.send(GUIEventAdapter::makeDrag(380, 380, Button::RIGHT_MOUSE_BUTTON));
   release(380, 380, Button::RIGHT_MOUSE_BUTTON);
-  EXPECT_TRUE(source->rectanglePicks.empty());
+  EXPECT_EQ(rectanglePicks(), 0u);
   EXPECT_TRUE(rectangles.empty());
-  EXPECT_TRUE(source->picks.empty());
+  EXPECT_EQ(picks(), 0u);
 }
 
 TEST_F(ScenePickerTest, OutlineFollowsThePointerAndHidesAfterTheRelease) {
@@ -229,24 +247,38 @@ TEST_F(ScenePickerTest, OutlineFollowsThePointerAndHidesAfterTheRelease) {
 
   press(from.x, from.y);
   ASSERT_TRUE(outlineInScene());
-  EXPECT_TRUE(impl().getOutline()->getPositions().empty());
+  EXPECT_TRUE(impl().getOutline()->get().positions.empty());
 
   dragTo(380, 290);
   dragTo(300.6f, 250.9f);
-  const RectangleOutline& outline = *impl().getOutline();
-  EXPECT_TRUE(outline.isShow());
+  const Polyline& outline = *impl().getOutline();
+  const PolylineCollection& collection = *impl().getOutlineCollection();
+  EXPECT_TRUE(collection.isShow());
+  EXPECT_TRUE(outline.get().loop);
+  EXPECT_EQ(outline.get().width, 2.0);
   // Window-pixel offsets from the press: dx = 300 − 420, dy = 250 − 330.
   const std::vector<Vector3<double>> corners{{0, 0, 0}, {0, -80, 0}, {-120, -80, 0}, {-120, 0, 0}};
-  EXPECT_EQ(outline.getPositions(), corners);
+  EXPECT_EQ(outline.get().positions, corners);
   // The anchor lies on the press pixel's ray: it is drawn under the press point.
-  const std::optional<Vector2<double>> anchorOnScreen = host.windowOf(outline.getOrigin());
+  ASSERT_TRUE(outline.getOrigin());
+  const std::optional<Vector2<double>> anchorOnScreen = host.windowOf(*outline.getOrigin());
   ASSERT_TRUE(anchorOnScreen);
   EXPECT_NEAR(anchorOnScreen->x, from.x, 0.5);
   EXPECT_NEAR(anchorOnScreen->y, from.y, 0.5);
   EXPECT_EQ(host.viewer().getSceneCursor(), CursorAction::RectanglePick);
+  // What the user sees: a closed line from the press corner to the pointer's corner.
+  const std::vector<DrawItem>& drawn = host.scene().getLastFrame().items();
+  const auto item = std::find_if(drawn.begin(), drawn.end(), [&](const DrawItem& d) { return d.element == &outline; });
+  ASSERT_NE(item, drawn.end());
+  EXPECT_TRUE(item->shown);
+  ASSERT_EQ(item->path.size(), 5u);  // four corners, closed
+  EXPECT_NEAR(item->path[0].x, from.x, 0.5);
+  EXPECT_NEAR(item->path[0].y, from.y, 0.5);
+  EXPECT_NEAR(item->path[2].x, 300.0, 0.5);
+  EXPECT_NEAR(item->path[2].y, 250.0, 0.5);
 
   release(300, 250);
-  EXPECT_FALSE(outline.isShow());
+  EXPECT_FALSE(collection.isShow());
   EXPECT_TRUE(outlineInScene());  // kept, hidden, for the next gesture
 }
 
@@ -272,7 +304,7 @@ TEST_F(ScenePickerTest, GestureCutShortByStopDoesNotFinishLater) {
   picker->stopPicking();
   picker->startPicking(true);
   release(360, 340);
-  EXPECT_TRUE(source->rectanglePicks.empty());
+  EXPECT_EQ(rectanglePicks(), 0u);
   EXPECT_TRUE(rectangles.empty());
 }
 
@@ -315,8 +347,8 @@ TEST_F(ScenePickerTest, WithoutModeEveryEventIsLeftAlone) {
         GUIEventAdapter::makeMove(10, 10), GUIEventAdapter::makeDoubleClick(400, 300, 1)}) {
     EXPECT_FALSE(tool.handle(event, viewer)) << event.getEventType();
   }
-  EXPECT_TRUE(source->picks.empty());
-  EXPECT_TRUE(source->rectanglePicks.empty());
+  EXPECT_EQ(picks(), 0u);
+  EXPECT_EQ(rectanglePicks(), 0u);
   EXPECT_TRUE(picked.empty());
   EXPECT_TRUE(host.viewer().getCursorHistory().empty());
 }
@@ -357,10 +389,10 @@ TEST_P(PickerUnusablePosition, IsIgnoredByEveryStep) {
   EXPECT_TRUE(rectangles.empty());
   dragTo(340, 330);
   release(340, 330);
-  ASSERT_EQ(source->rectanglePicks.size(), 1u);
-  EXPECT_EQ(source->rectanglePicks[0].position.x, 300);
-  EXPECT_EQ(source->rectanglePicks[0].width, 40);
-  EXPECT_EQ(source->rectanglePicks[0].height, 30);
+  ASSERT_EQ(rectanglePicks(), 1u);
+  EXPECT_EQ(host.scene().getLastRectanglePick()->position.x, 300);
+  EXPECT_EQ(host.scene().getLastRectanglePick()->width, 40);
+  EXPECT_EQ(host.scene().getLastRectanglePick()->height, 30);
   (void)tool;
 }
 

@@ -4,9 +4,8 @@
 
 #include "Common/Vector2.h"
 #include "Common/Vector3.h"
-#include "Manipulator/PickSource.h"
-#include "Manipulator/RectangleOutline.h"
 #include "Manipulator/ScenePicker.h"
+#include "Scene/PolylineCollection.h"
 #include "Viewer/GUIEventHandler.h"
 
 namespace qel {
@@ -33,11 +32,10 @@ class ScenePickerImpl : public GUIEventHandler {
 
   bool isClickPicking() const noexcept { return clickPicking; }
   bool isRectanglePicking() const noexcept { return rectanglePicking; }
-  /// The rectangle outline while rectangle picking has drawn one, else null.
-  const RectangleOutline* getOutline() const noexcept { return outline; }
-
-  /// Answers picks from `source` instead of the scene (null: the scene again).
-  void setPickSource(std::shared_ptr<PickSource> source) { pickSource = std::move(source); }
+  /// The rectangle outline once a rectangle press has made it, until the mode ends;
+  /// else null. Its collection is in the scene's primitives exactly as long.
+  const Polyline* getOutline() const noexcept { return outline; }
+  const PolylineCollection* getOutlineCollection() const noexcept { return outlineCollection.get(); }
 
   ScenePicker::PickedEvent& getPickedEvent() noexcept { return pickedEvent; }
   ScenePicker::RectanglePickingEvent& getRectanglePickingEvent() noexcept { return rectanglePickingEvent; }
@@ -55,7 +53,6 @@ class ScenePickerImpl : public GUIEventHandler {
   bool onClickRelease(const GUIEventAdapter& event, const Vector2<int>& position, SceneImpl& scene,
                       const Viewer& viewer);
   void createOutline(SceneImpl& scene);
-  std::weak_ptr<PickObject> pickAt(SceneImpl& scene, const Vector2<int>& position, int width, int height);
 
   std::weak_ptr<SceneImpl> scene;
   bool clickPicking = false;
@@ -67,10 +64,9 @@ class ScenePickerImpl : public GUIEventHandler {
   Vector3<double> rectangleOrigin{};
   bool rectangleOriginSet = false;
   bool pressed = false;
-  RectangleOutline* outline = nullptr;
-  std::shared_ptr<RectangleOutline> outlineCollection;
+  Polyline* outline = nullptr;
+  std::shared_ptr<PolylineCollection> outlineCollection;
   ScenePicker::RectanglePickingEvent rectanglePickingEvent;
-  std::shared_ptr<PickSource> pickSource;
 };
 
 }  // namespace qel

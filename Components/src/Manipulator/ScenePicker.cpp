@@ -30,45 +30,8 @@ constexpr int kClickPickSize = 10;
 // plane, so that the outline is drawn in front of everything it encloses.
 constexpr double kAnchorDepth = 0.1;
 
-// The anchor of the outline: a point on the ray through the press pixel. Scenes that
-// place a drawing-buffer position (origin bottom left) at a depth on its ray are asked
-// for that; older ones give the globe point under a top-left position, and off the globe
-// the anchor is taken just past the near plane on the pixel's ray, which draws the same.
-template <class Transforms = SceneTransforms>
-Vector3<double> anchorUnder(const SceneImpl& scene, const Vector2<int>& press) {
-  if constexpr (requires { Transforms::drawingBufferToWgs84Coordinates(scene, Vector2<double>{}, kAnchorDepth); }) {
-    const Vector2<double> bottomLeft{static_cast<double>(press.x),
-                                     static_cast<double>(scene.getContext().getDrawingBufferHeight() - press.y)};
-    if (auto onRay = Transforms::drawingBufferToWgs84Coordinates(scene, bottomLeft, kAnchorDepth)) return *onRay;
-  } else {
-    const Vector2<double> topLeft{static_cast<double>(press.x), static_cast<double>(press.y)};
-    if (auto onGlobe = Transforms::drawingBufferToWgs84Coordinates(scene, topLeft)) return *onGlobe;
-  }
-  const Camera& camera = scene.getCamera();
-  const Ray ray = camera.getPickRay(Vector2<float>{static_cast<float>(press.x), static_cast<float>(press.y)});
-  return ray.getPoint(camera.getFrustum().near);
-}
-
-// The scene's own picks over what its last frame drew, where the scene has them; a scene
-// without them has nothing to pick.
-template <class Scene>
-std::weak_ptr<PickObject> scenePick(Scene& scene, const Vector2<int>& position, int width, int height) {
-  if constexpr (requires { scene.pick(position, width, height); }) {
-    return scene.pick(position, width, height);
-  } else {
-    return {};
-  }
-}
-
-template <class Scene>
-std::vector<std::shared_ptr<PickObject>> sceneRectanglePick(Scene& scene, const Vector2<int>& topLeft, int width,
-                                                            int height) {
-  if constexpr (requires { scene.rectanglePick(topLeft, width, height); }) {
-    return scene.rectanglePick(topLeft, width, height);
-  } else {
-    return {};
-  }
-}
+// Width of the rectangle outline (window pixels).
+constexpr double kOutlineWidth = 2.0;
 
 }  // namespace
 
@@ -169,7 +132,14 @@ bool ScenePickerImpl::onPress(const GUIEventAdapter& event, const Vector2<int>& 
   if (event.getButton() != GUIEventAdapter::LEFT_MOUSE_BUTTON) return false;
   pressPosition = position;
   if (!rectanglePicking) return false;
-  rectangleOrigin = anchorUnder(sceneImpl, pressPosition);
+  // The anchor is the point just past the near plane on the press pixel's ray (the
+  // drawing buffer counts rows from the bottom): it lies under the press point at any
+  // view, on the globe or off it.
+  const Vector2<double> bottomLeft{
+      static_cast<double>(pressPosition.x),
+      static_cast<double>(sceneImpl.getContext().getDrawingBufferHeight()) - static_cast<double>(pressPosition.y)};
+  rectangleOrigin =
+      SceneTransforms::drawingBufferToWgs84Coordinates(sceneImpl, bottomLeft, kAnchorDepth).value_or(Vector3<double>{});
   rectangleOriginSet = true;
   if (!outlineCollection) createOutline(sceneImpl);
   outline->setPositions({});
@@ -177,8 +147,16 @@ bool ScenePickerImpl::onPress(const GUIEventAdapter& event, const Vector2<int>& 
 }
 
 void ScenePickerImpl::createOutline(SceneImpl& sceneImpl) {
-  outlineCollection = std::make_shared<RectangleOutline>();
-  outline = outlineCollection.get();
+  // Not depth tested: the outline is drawn over whatever it encloses.
+  outlineCollection = std::make_shared<PolylineCollection>(&sceneImpl, false, Matrix4::identity(), false);
+  Polyline::ConstructorOptions options;
+  options.loop = true;
+  options.show = true;
+  options.width = kOutlineWidth;
+  outline = outlineCollection->add(std::move(options));
+  outline->setHeightReference(HeightReference::None);
+  // The outline encloses what is picked; it must never be among it.
+  outlineCollection->setSelectEnabled(false);
   sceneImpl.getPrimitives().add(outlineCollection);
 }
 
@@ -195,7 +173,7 @@ bool ScenePickerImpl::onFrame(const Viewer& viewer) {
   const double dx = dragPosition.x - pressPosition.x;
   const double dy = dragPosition.y - pressPosition.y;
   outline->setPositions({{0.0, 0.0, 0.0}, {0.0, dy, 0.0}, {dx, dy, 0.0}, {dx, 0.0, 0.0}});
-  outline->setOrigin(rectangleOrigin);
+  outline->setOrigin(rectangleOrigin, true);
   outlineCollection->setShow(true);
   viewer.setSceneCursor(CursorAction::RectanglePick);
   return false;
@@ -215,8 +193,7 @@ bool ScenePickerImpl::onRectangleRelease(const GUIEventAdapter& event, SceneImpl
   const long long height = std::llabs(static_cast<long long>(dragPosition.y) - pressPosition.y);
   const auto clampToInt = [](long long v) { return static_cast<int>(std::min<long long>(v, INT_MAX)); };
   const std::vector<std::shared_ptr<PickObject>> picked =
-      pickSource ? pickSource->rectanglePick(sceneImpl, topLeft, clampToInt(width), clampToInt(height))
-                 : sceneRectanglePick(sceneImpl, topLeft, clampToInt(width), clampToInt(height));
+      sceneImpl.rectanglePick(topLeft, clampToInt(width), clampToInt(height));
   rectanglePickingEvent.raiseEvent(picked);
   if (outlineCollection) outlineCollection->setShow(false);
   dragging = false;
@@ -233,17 +210,11 @@ bool ScenePickerImpl::onClickRelease(const GUIEventAdapter& event, const Vector2
   const double dy = static_cast<double>(position.y) - pressPosition.y;
   const auto distance = static_cast<float>(std::sqrt(dx * dx + dy * dy));
   if (distance < tolerance && pressed && event.getButton() == GUIEventAdapter::LEFT_MOUSE_BUTTON) {
-    pickedEvent.raiseEvent(pickAt(sceneImpl, position, kClickPickSize, kClickPickSize));
+    pickedEvent.raiseEvent(sceneImpl.pick(position, kClickPickSize, kClickPickSize));
   }
   viewer.setSceneCursor(CursorAction::ClickPick);
   pressed = false;
   return false;
-}
-
-std::weak_ptr<PickObject> ScenePickerImpl::pickAt(SceneImpl& sceneImpl, const Vector2<int>& position, int width,
-                                                  int height) {
-  if (pickSource) return pickSource->pick(sceneImpl, position, width, height);
-  return scenePick(sceneImpl, position, width, height);
 }
 
 }  // namespace qel

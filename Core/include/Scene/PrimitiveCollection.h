@@ -5,6 +5,7 @@
 #include <optional>
 #include <vector>
 
+#include "Scene/HostChangeJournal.h"
 #include "Scene/PrimitiveBase.h"
 
 namespace qel {
@@ -28,7 +29,12 @@ class PrimitiveCollection : public PrimitiveBase {
   /// Nearest hit among the shown, selectable primitives.
   std::optional<double> intersect(const Ray& ray) const override;
 
+  /// Where successful adds and removes are recorded (null: nowhere). The scene sets its
+  /// own journal on its top-level collection.
+  void _setJournal(HostChangeJournal* journal) noexcept { journal_ = journal; }
+
  private:
+  HostChangeJournal* journal_ = nullptr;
   std::vector<std::shared_ptr<PrimitiveBase>> primitives_;
 };
 

@@ -19,6 +19,7 @@
 #include "Scene/GlobeImpl.h"
 #include "Scene/DrawList.h"
 #include "Scene/MapProjection.h"
+#include "Scene/HostChangeJournal.h"
 #include "Scene/PickObject.h"
 #include "Scene/PrimitiveCollection.h"
 
@@ -48,6 +49,9 @@ class SceneImpl {
   PrimitiveCollection& getPrimitives() const noexcept { return *primitives_; }
   const MapProjection& getMapProjection() const noexcept { return mapProjection_; }
   PostCullPublisher& getPostCull() const noexcept { return *postCull_; }
+  /// Test hook: the order of the handler and top-level primitive adds and removes,
+  /// recorded once `setRecording` (true) is called on it.
+  HostChangeJournal& getChangeJournal() const noexcept { return *changeJournal_; }
 
   /// The display that draws the scene's data sources (features): `getDefaultDataSource`,
   /// `getBoundingSphere`. It is defined by the qelData module, which sits above the scene
@@ -124,6 +128,8 @@ class SceneImpl {
   const std::optional<PickCall>& getLastRectanglePick() const noexcept { return lastRectanglePickCall_; }
 
  private:
+  // Before the primitives: their collection records into it until it goes.
+  std::unique_ptr<HostChangeJournal> changeJournal_ = std::make_unique<HostChangeJournal>();
   std::unique_ptr<Camera> camera_;
   std::unique_ptr<GlobeImpl> globe_;
   std::unique_ptr<Context> context_;

@@ -7,6 +7,7 @@ namespace qel {
 void PrimitiveCollection::add(std::shared_ptr<PrimitiveBase> primitive, std::optional<int> index) {
   // A collection inside itself would update and pick itself forever.
   if (!primitive || primitive.get() == this || contains(*primitive)) return;
+  if (journal_ != nullptr) journal_->record(HostChangeJournal::Kind::PrimitiveAdded, primitive.get());
   if (index && *index >= 0 && static_cast<std::size_t>(*index) < primitives_.size()) {
     primitives_.insert(primitives_.begin() + *index, std::move(primitive));
   } else {
@@ -18,6 +19,7 @@ bool PrimitiveCollection::remove(const PrimitiveBase& primitive) {
   const auto it = std::find_if(primitives_.begin(), primitives_.end(),
                                [&](const std::shared_ptr<PrimitiveBase>& p) { return p.get() == &primitive; });
   if (it == primitives_.end()) return false;
+  if (journal_ != nullptr) journal_->record(HostChangeJournal::Kind::PrimitiveRemoved, &primitive);
   primitives_.erase(it);
   return true;
 }

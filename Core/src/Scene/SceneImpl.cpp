@@ -30,6 +30,7 @@ SceneImpl::SceneImpl()
       primitives_(std::make_unique<PrimitiveCollection>()),
       postCull_(std::make_unique<PostCullPublisher>()) {
   setWindowSize(kDefaultWindowWidth, kDefaultWindowHeight);
+  primitives_->_setJournal(changeJournal_.get());
   if (const DataSourceDisplayFactory factory = dataSourceDisplayFactory().load()) {
     DataSourceDisplayParts parts = factory(*this);
     dataSourceDisplay_ = std::move(parts.display);

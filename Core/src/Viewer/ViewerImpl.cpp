@@ -103,10 +103,12 @@ void ViewerImpl::addEventHandler(std::shared_ptr<EventHandler> handler) {
   if (!handler || isRegistered(handler.get())) {
     return;
   }
+  getScene().getChangeJournal().record(HostChangeJournal::Kind::HandlerAdded, handler.get());
   handlers_.push_back(std::move(handler));
 }
 
 void ViewerImpl::removeEventHandler(EventHandler& handler) {
+  if (isRegistered(&handler)) getScene().getChangeJournal().record(HostChangeJournal::Kind::HandlerRemoved, &handler);
   std::erase_if(handlers_, [&](const std::shared_ptr<EventHandler>& h) { return h.get() == &handler; });
 }
 
