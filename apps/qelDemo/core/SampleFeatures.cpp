@@ -25,11 +25,11 @@ constexpr int kValleyKey = 2;
 // Each feature's vertices as east, north offsets (metres) from the valley's view target:
 // the square's corners are far enough apart to show as separate marks from the view's
 // 8 km, and close enough to fit one rectangle drag.
-struct FeatureSpec {
+struct SampleFeature {
   std::int64_t id;
   std::vector<std::array<double, 2>> eastNorth;
 };
-const std::array<FeatureSpec, 6> kFeatures{{
+const std::array<SampleFeature, 6> kFeatures{{
     {1, {{-600.0, 600.0}}},
     {2, {{600.0, 600.0}}},
     {3, {{600.0, -600.0}}},
@@ -38,14 +38,14 @@ const std::array<FeatureSpec, 6> kFeatures{{
     {6, {{3500.0, 2500.0}}},
 }};
 
-std::vector<Cartographic> vertices(const NamedPlaces& places, const FeatureSpec& spec) {
+std::vector<Cartographic> vertices(const NamedPlaces& places, const SampleFeature& sample) {
   const NamedPlace* valley = places.forKey(kValleyKey);
   if (valley == nullptr) return {};
   const Ellipsoid& e = Ellipsoid::WGS84;
   const Matrix4 enu =
       Transforms::eastNorthUpToFixedFrame(e.cartographicToCartesian({valley->view.longitude, valley->view.latitude}));
   std::vector<Cartographic> out;
-  for (const auto& [east, north] : spec.eastNorth) {
+  for (const auto& [east, north] : sample.eastNorth) {
     if (auto c = e.cartesianToCartographic(enu.multiplyByPoint({east, north, 0.0}))) {
       c->height = 0.0;
       out.push_back(*c);
@@ -59,10 +59,10 @@ std::vector<Cartographic> vertices(const NamedPlaces& places, const FeatureSpec&
 void SampleFeatures::add(SceneImpl& scene, const NamedPlaces& places) {
   const std::shared_ptr<Feature::FeatureGroup>& root =
       scene._getDataSourceDisplay().getDefaultDataSource()->getRootFeatureGroup();
-  for (const FeatureSpec& spec : kFeatures) {
-    std::vector<Cartographic> at = vertices(places, spec);
+  for (const SampleFeature& sample : kFeatures) {
+    std::vector<Cartographic> at = vertices(places, sample);
     if (at.empty()) return;
-    auto feature = std::make_shared<Feature::Feature>(spec.id);
+    auto feature = std::make_shared<Feature::Feature>(sample.id);
     if (at.size() == 1) {
       feature->setGeometry(std::make_shared<Feature::PointGeometry>(at.front()));
     } else {
@@ -74,8 +74,8 @@ void SampleFeatures::add(SceneImpl& scene, const NamedPlaces& places) {
 }
 
 std::vector<Cartographic> SampleFeatures::positions(const NamedPlaces& places, std::int64_t id) {
-  for (const FeatureSpec& spec : kFeatures) {
-    if (spec.id == id) return vertices(places, spec);
+  for (const SampleFeature& sample : kFeatures) {
+    if (sample.id == id) return vertices(places, sample);
   }
   return {};
 }
