@@ -133,6 +133,15 @@ TEST(DrawListLayer, ALabelIsItsTextSizedByItsBox) {
   // Bottom left of the box: window y 96 is layer y 304.
   EXPECT_EQ(text->getPosition(), osg::Vec3(50.0f, 304.0f, 0.0f));
   EXPECT_EQ(text->getColor(), osg::Vec4(1.0f, 1.0f, 0.0f, 1.0f));
+
+  // The next frame's label with another text shows that text (a live measurement).
+  label.text = "距离 1.3 km";
+  list.reset(kWidth, kHeight);
+  list.add(label);
+  layer.update(list);
+  ASSERT_EQ(layer.getGeode().getNumDrawables(), 2u);
+  text = dynamic_cast<const osgText::Text*>(layer.getGeode().getDrawable(1));
+  EXPECT_EQ(text->getText().createUTF8EncodedString(), label.text);
 }
 
 TEST(DrawListLayer, ABillboardShowsItsImageOverItsBoxOrOutlinesTheBoxWithoutIt) {

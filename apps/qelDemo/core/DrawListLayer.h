@@ -60,7 +60,7 @@ class DrawListLayer {
   void addBoxOutline(const WindowBox& box, const osg::Vec4& color);
   // The texture of an image file, read once; null when it cannot be read.
   osg::Texture2D* texture(const std::string& file);
-  osgText::Text* nextLabel();
+  osgText::Text* nextLabel(const std::string& string);
 
   osg::ref_ptr<osg::Camera> camera_;
   osg::ref_ptr<osg::Geode> geode_;
@@ -69,7 +69,10 @@ class DrawListLayer {
   osg::ref_ptr<osg::Vec4Array> shapeColors_;
   osg::ref_ptr<osgText::Font> font_;
   std::map<std::string, osg::ref_ptr<osg::Texture2D>> textures_;
+  // Texts reused from frame to frame, with the string each holds: laying out a text is
+  // the costly part, so it is redone only when the string changes.
   std::vector<osg::ref_ptr<osgText::Text>> labels_;
+  std::vector<std::string> labelStrings_;
   std::size_t labelsUsed_ = 0;
   int width_;
   int height_;
