@@ -17,7 +17,10 @@ namespace qel::demo {
 ///
 /// It is only a table of key → action: each tool adds its own keys from a small file of
 /// its own (`PickerKeys` for F6–F8), together with a status line for the heads-up
-/// display. Main thread only, like every event handler.
+/// display. A new tool's keys: a `...Keys` class like `PickerKeys` whose `install` binds
+/// them and listens to the tool's events, installed in `DemoHost::create` after the
+/// tool is bound; the help panel lists every row. Main thread only, like every event
+/// handler.
 class EditorCommands : public GUIEventHandler {
  public:
   using Action = std::function<void()>;
