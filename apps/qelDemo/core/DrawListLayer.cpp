@@ -218,7 +218,7 @@ void DrawListLayer::drawBillboard(const DrawItem& item) {
   geode_->addDrawable(quad.get());
 }
 
-osgText::Text* DrawListLayer::nextLabel() {
+osgText::Text* DrawListLayer::nextLabel(const std::string& string) {
   if (labelsUsed_ == labels_.size()) {
     osg::ref_ptr<osgText::Text> text = new osgText::Text;
     if (font_) text->setFont(font_.get());
@@ -228,19 +228,25 @@ osgText::Text* DrawListLayer::nextLabel() {
     text->setBackdropColor(kRimColor);
     text->setDataVariance(osg::Object::DYNAMIC);
     labels_.push_back(text);
+    labelStrings_.emplace_back();
   }
-  return labels_[labelsUsed_++].get();
+  osgText::Text* text = labels_[labelsUsed_].get();
+  if (labelStrings_[labelsUsed_] != string) {
+    text->setText(string, osgText::String::ENCODING_UTF8);
+    labelStrings_[labelsUsed_] = string;
+  }
+  ++labelsUsed_;
+  return text;
 }
 
 void DrawListLayer::drawLabel(const DrawItem& item) {
   const double size = item.box.y1 - item.box.y0;
   if (!(size > 0.0)) return;
-  osgText::Text* text = nextLabel();
+  osgText::Text* text = nextLabel(item.text);
   // The box's bottom left corner: the host sized the box from the font size.
   text->setPosition(toLayer(item.box.x0, item.box.y1));
   text->setCharacterSize(static_cast<float>(size));
   text->setColor(toOsg(item.color));
-  text->setText(item.text, osgText::String::ENCODING_UTF8);
   geode_->addDrawable(text);
 }
 
