@@ -5,6 +5,10 @@
 //
 // Arguments: height of the eye above the terrain (metres) / tilt of the view from
 // straight down (degrees).
+//
+//   Terrain_ShapeNearNormal           a height lookup with the bounds of the terrain's shape
+//                                     around the point, as picks take it on every step
+//   Terrain_ShapeNearNormal_Baseline  the plain height lookup at the same points
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -17,6 +21,7 @@
 #include "Common/Math.h"
 #include "Common/Transforms.h"
 #include "Scene/SceneImpl.h"
+#include "Scene/Terrain.h"
 
 namespace {
 
@@ -102,5 +107,49 @@ void Terrain_Pick_Baseline(benchmark::State& state) {
 
 BENCHMARK(Terrain_Pick) QEL_TERRAIN_VIEWS;
 BENCHMARK(Terrain_Pick_Baseline) QEL_TERRAIN_VIEWS;
+
+// Points spread uniformly over the sphere (land and sea as the globe has them).
+std::vector<Vector3<double>> surfaceNormals() {
+  constexpr std::size_t kNormalCount = 4096;
+  std::mt19937_64 bits(kSeed);
+  const auto uniform = [&bits](double lo, double hi) {
+    return lo + (hi - lo) * static_cast<double>(bits() >> 11) * 0x1.0p-53;
+  };
+  std::vector<Vector3<double>> normals;
+  for (std::size_t i = 0; i < kNormalCount; ++i) {
+    const double z = uniform(-1.0, 1.0);
+    const double longitude = uniform(-Math::PI, Math::PI);
+    const double r = std::sqrt(1.0 - z * z);
+    normals.emplace_back(r * std::cos(longitude), r * std::sin(longitude), z);
+  }
+  return normals;
+}
+
+void Terrain_ShapeNearNormal(benchmark::State& state) {
+  const auto terrain = qel::Terrain::createProcedural();
+  const std::vector<Vector3<double>> normals = surfaceNormals();
+  for (auto _ : state) {
+    for (const Vector3<double>& n : normals) {
+      double height = 0.0;
+      qel::Terrain::LocalShape shape;
+      benchmark::DoNotOptimize(terrain->heightAndShapeNearNormal(n, height, shape));
+      benchmark::DoNotOptimize(height);
+      benchmark::DoNotOptimize(shape);
+    }
+  }
+  state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * normals.size()));
+}
+
+void Terrain_ShapeNearNormal_Baseline(benchmark::State& state) {
+  const auto terrain = qel::Terrain::createProcedural();
+  const std::vector<Vector3<double>> normals = surfaceNormals();
+  for (auto _ : state) {
+    for (const Vector3<double>& n : normals) benchmark::DoNotOptimize(terrain->heightAtNormal(n));
+  }
+  state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * normals.size()));
+}
+
+BENCHMARK(Terrain_ShapeNearNormal);
+BENCHMARK(Terrain_ShapeNearNormal_Baseline);
 
 }  // namespace

@@ -29,13 +29,16 @@ constexpr double kSampleStep = 5.0;
 constexpr double kMissRange = 3.0e5;
 
 // The highest summit of the default terrain (about 4 000 m, east of Lake Ilmen), an
-// open-ocean spot (the Southern Ocean) and a coast that the antimeridian crosses (the
-// Gulf of Anadyr's, in Chukotka) (degrees).
+// open-ocean spot (the Southern Ocean), a coast that the antimeridian crosses (the Gulf
+// of Anadyr's, in Chukotka) and the sea off a fjord coast (degrees).
 constexpr double kSummitLon = 33.97;
 constexpr double kSummitLat = 59.16;
 constexpr double kOceanLon = 0.0;
 constexpr double kOceanLat = -60.0;
 constexpr double kAntimeridianLat = 65.05;
+// Off the fjords of western Norway, looking east: sea, a ragged coast, then mountains.
+constexpr double kFjordSeaLon = 4.3;
+constexpr double kFjordSeaLat = 61.0;
 
 struct View {
   std::string name;
@@ -121,15 +124,47 @@ TEST_P(GlobePickTest, HitIsTheFirstTerrainPointAlongTheRay) {
   EXPECT_GE(hits * 100, rays.size() * static_cast<std::size_t>(GetParam().minHitPercent));
 }
 
-INSTANTIATE_TEST_SUITE_P(Views, GlobePickTest,
-                         ::testing::Values(View{"Walk500mAtSummit", kSummitLon, kSummitLat, 500.0, 40.0, 75.0, 50},
-                                           View{"Orbit20000km", kSummitLon, kSummitLat, 2.0e7, 0.0, 0.0, 10},
-                                           View{"SkimmingOpenSea", kOceanLon, kOceanLat, 500.0, 10.0, 85.0, 40},
-                                           View{"AcrossAntimeridian", 179.95, kAntimeridianLat, 2000.0, 90.0, 70.0, 80},
-                                           View{"AcrossNorthPole", 30.0, 89.95, 3000.0, 0.0, 70.0, 80},
-                                           View{"UndergroundLookingUp", kSummitLon, kSummitLat, -200.0, 0.0, 150.0,
-                                                100}),
-                         [](const ::testing::TestParamInfo<View>& info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(
+    Views, GlobePickTest,
+    ::testing::Values(View{"Walk500mAtSummit", kSummitLon, kSummitLat, 500.0, 40.0, 75.0, 50},
+                      View{"Orbit20000km", kSummitLon, kSummitLat, 2.0e7, 0.0, 0.0, 10},
+                      View{"SkimmingOpenSea", kOceanLon, kOceanLat, 500.0, 10.0, 85.0, 40},
+                      View{"SkimmingInlandRanges", kSummitLon, kSummitLat, 300.0, 200.0, 86.0, 40},
+                      View{"SkimmingTowardFjords", kFjordSeaLon, kFjordSeaLat, 800.0, 80.0, 84.0, 30},
+                      View{"AcrossAntimeridian", 179.95, kAntimeridianLat, 2000.0, 90.0, 70.0, 80},
+                      View{"AcrossNorthPole", 30.0, 89.95, 3000.0, 0.0, 70.0, 80},
+                      View{"UndergroundLookingUp", kSummitLon, kSummitLat, -200.0, 0.0, 150.0, 100}),
+    [](const ::testing::TestParamInfo<View>& info) { return info.param.name; });
+
+// A level ray that dips just under the terrain at one spot (a ridge or a summit it
+// barely clips) and is clear of it everywhere else: a march that steps over the spot finds
+// nothing, or the ground far behind.
+constexpr double kClipDepth = 2.0;         // metres under the terrain at the spot
+constexpr double kClipApproach = 20000.0;  // metres from the ray's origin to the spot
+
+class GlobeClipTest : public ::testing::TestWithParam<double> {};
+
+TEST_P(GlobeClipTest, ARayClippingTheTopOfARidgeHitsItsNearSide) {
+  SceneImpl scene;
+  const GlobeImpl& globe = scene.getGlobe();
+  const Cartographic spot = Cartographic::fromDegrees(kSummitLon, kSummitLat, 0.0);
+  const Vector3<double> top =
+      Ellipsoid::WGS84.cartographicToCartesian({spot.longitude, spot.latitude, *globe.getHeight(spot) - kClipDepth});
+  const Vector3<double> up = Ellipsoid::WGS84.geodeticSurfaceNormal(top);
+  const Vector3<double> east = Vector3<double>(0.0, 0.0, 1.0).cross(up).normalized();
+  const Vector3<double> north = up.cross(east);
+  const double heading = Math::toRadians(GetParam());
+  const Vector3<double> along = north * std::cos(heading) + east * std::sin(heading);
+  const Ray ray{top - along * kClipApproach, along};
+
+  const std::optional<Vector3<double>> hit = globe.pick(ray, scene);
+  const double reference = firstCrossingBySampling(globe, ray, kClipApproach + kSampleStep);
+  ASSERT_GE(reference, 0.0);
+  ASSERT_TRUE(hit) << "stepped over the ridge";
+  EXPECT_NEAR((*hit - ray.origin).length(), reference, kSampleStep);
+}
+
+INSTANTIATE_TEST_SUITE_P(Headings, GlobeClipTest, ::testing::Values(0.0, 45.0, 90.0, 200.0, 300.0));
 
 // A point 500 m over the open ocean, its local east and up, and a ray elevated from it.
 const Vector3<double> kOceanEye =

@@ -2,9 +2,11 @@
 
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "Common/BoundingSphere.h"
 #include "Common/Vector3.h"
+#include "Data/EntityGraphic.h"
 #include "Feature/Feature.h"
 
 namespace qel {
@@ -31,12 +33,17 @@ class Entity {
   /// The sphere holding what is drawn; empty when nothing with a place on the globe is
   /// drawn (a screen-space point, an empty line, a position that is not finite).
   const std::optional<BoundingSphere>& getDrawnExtent() const noexcept { return extent_; }
+  /// What the entity draws, in drawing order: for a feature with a style of its
+  /// geometry's kind, what the style's enabled symbols ask for; otherwise (no style, a
+  /// plain style or one of another kind) a mark at `getPosition`. Empty when nothing
+  /// with a place on the globe is drawn.
+  const std::vector<EntityGraphic>& getGraphics() const noexcept { return graphics_; }
   /// What the entity was drawn from; empty before it is first drawn.
   const std::optional<Feature::Feature::DefinitionStamp>& getDrawnFrom() const noexcept { return drawnFrom_; }
 
   /// Records what the display drew.
   void _setDrawn(const Feature::Feature::DefinitionStamp& from, std::optional<Vector3<double>> position,
-                 std::optional<BoundingSphere> extent);
+                 std::optional<BoundingSphere> extent, std::vector<EntityGraphic> graphics = {});
 
  private:
   std::weak_ptr<Feature::Feature> feature_;
@@ -44,6 +51,7 @@ class Entity {
   std::optional<Feature::Feature::DefinitionStamp> drawnFrom_;
   std::optional<Vector3<double>> position_;
   std::optional<BoundingSphere> extent_;
+  std::vector<EntityGraphic> graphics_;
 };
 
 }  // namespace qel

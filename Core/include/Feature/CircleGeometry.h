@@ -11,6 +11,8 @@ class CircleGeometry : public Geometry {
   explicit CircleGeometry(const Cartographic& center = {}, double radius = 0.0) noexcept;
 
   GeometryType getType() const noexcept override { return GeometryType::Circle; }
+  std::shared_ptr<Geometry> clone() const override;
+  bool _assign(const Geometry& other) override;
 
   /// Longitude and latitude (radians), height (metres, read by the style's height
   /// reference).

@@ -40,6 +40,17 @@ class Feature : public FeatureBase {
 
   std::optional<std::int64_t> getId() const noexcept { return id_; }
 
+  /// Takes `other`'s content: its geometry and style definitions. The geometry and the
+  /// style objects this feature holds stay the same objects (an editor following them
+  /// keeps following them) and take copies of `other`'s definitions (`Geometry::_assign`,
+  /// `Style::_assign`); only when one is missing or of another kind does this feature
+  /// get a clone of `other`'s (or none, when `other` has none). The id, the group, the
+  /// show flag and the asynchronous flag stay. Used to restore undo snapshots.
+  Feature& operator=(const Feature& other);
+
+  /// A new feature with a clone of the geometry and of the style, no id and no group.
+  std::unique_ptr<FeatureBase> clone() const override;
+
   /// The geometry; null when the feature has none.
   std::shared_ptr<Geometry> getGeometry() const;
   void setGeometry(std::shared_ptr<Geometry> geometry);

@@ -36,6 +36,11 @@ class FeatureBase : public std::enable_shared_from_this<FeatureBase> {
   /// showing (`Layer::isShowing`): what is drawn. False outside any layer.
   bool isShowing() const;
 
+  /// A copy of this that lies in no group and no layer and has no id; its show flag is
+  /// this one's. A feature's copy holds clones of its geometry and style (used for undo
+  /// snapshots); see `FeatureGroup::clone` for a group's.
+  virtual std::unique_ptr<FeatureBase> clone() const = 0;
+
   /// This as a feature or a group; null when it is not one.
   virtual Feature* _asFeature() noexcept { return nullptr; }
   virtual FeatureGroup* _asGroup() noexcept { return nullptr; }

@@ -30,6 +30,11 @@ class FeatureGroup : public FeatureBase {
   const std::vector<std::shared_ptr<FeatureBase>>& getChildren() const noexcept { return children_; }
   std::size_t size() const noexcept { return children_.size(); }
 
+  /// A new, empty group with this one's show flag. The children are not copied: a
+  /// group can only be their parent once it is held by a `std::shared_ptr`, so a caller
+  /// that wants them shares the new group and `add`s clones of them.
+  std::unique_ptr<FeatureBase> clone() const override;
+
   FeatureGroup* _asGroup() noexcept override { return this; }
 
  protected:

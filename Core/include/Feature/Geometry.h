@@ -30,6 +30,14 @@ class Geometry {
   /// The kind of geometry (see `GeometryType`).
   virtual GeometryType getType() const noexcept = 0;
 
+  /// A new geometry of the same kind holding a copy of this one's definition, with no
+  /// listeners.
+  virtual std::shared_ptr<Geometry> clone() const = 0;
+  /// Makes this geometry hold `other`'s definition; announces the change only when the
+  /// definition differs, so that a listener is not told of a change it cannot see.
+  /// False, and nothing changes, when `other` is of another kind.
+  virtual bool _assign(const Geometry& other) = 0;
+
   /// Calls `listener` after every change of the definition; invoking the returned handle
   /// removes it. An empty listener is refused (logged) and gets an expired handle.
   std::weak_ptr<FunctionWrapper> _addDefinitionChangedEventListener(std::function<void()> listener);

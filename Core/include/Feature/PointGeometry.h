@@ -11,6 +11,8 @@ class PointGeometry : public Geometry {
   explicit PointGeometry(const Cartographic& position = {}, bool screenSpace = false) noexcept;
 
   GeometryType getType() const noexcept override { return GeometryType::Point; }
+  std::shared_ptr<Geometry> clone() const override;
+  bool _assign(const Geometry& other) override;
 
   /// Longitude and latitude (radians) and height (metres, read by the style's height
   /// reference); for a screen-space point, the window position (see `isScreenSpace`).

@@ -21,6 +21,8 @@ class PolygonGeometry : public Geometry {
   explicit PolygonGeometry(PolygonHierarchy hierarchy = {});
 
   GeometryType getType() const noexcept override { return GeometryType::Polygon; }
+  std::shared_ptr<Geometry> clone() const override;
+  bool _assign(const Geometry& other) override;
 
   const PolygonHierarchy& getHierarchy() const noexcept { return hierarchy_; }
   /// The outer ring's positions.

@@ -14,6 +14,8 @@ class PolylineGeometry : public Geometry {
   explicit PolylineGeometry(std::vector<Cartographic> positions = {});
 
   GeometryType getType() const noexcept override { return GeometryType::Polyline; }
+  std::shared_ptr<Geometry> clone() const override;
+  bool _assign(const Geometry& other) override;
 
   const std::vector<Cartographic>& getPositions() const noexcept { return positions; }
   /// Replaces the positions and announces the change.

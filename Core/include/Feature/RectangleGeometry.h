@@ -11,6 +11,8 @@ class RectangleGeometry : public Geometry {
   explicit RectangleGeometry(const GlobeRectangle& rectangle = {}, double height = 0.0) noexcept;
 
   GeometryType getType() const noexcept override { return GeometryType::Rectangle; }
+  std::shared_ptr<Geometry> clone() const override;
+  bool _assign(const Geometry& other) override;
 
   /// West, south, east, north (radians; crossing the antimeridian when east < west).
   const GlobeRectangle& getRectangle() const noexcept { return rectangle_; }

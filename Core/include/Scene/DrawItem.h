@@ -25,6 +25,7 @@ enum class DrawKind : std::uint8_t {
   Polyline,        ///< a line of a pixel width through window points
   Primitive,       ///< a geometry instance of a `Primitive` (lines and outlines)
   GroundPolyline,  ///< a line draped on the terrain or tiles
+  Area,            ///< a filled area inside a window ring (an area feature's fill)
 };
 
 /// A window-space rectangle (pixels, origin top left): [x0, x1) × [y0, y1).
@@ -41,7 +42,8 @@ struct WindowBox {
 struct DrawItem {
   DrawKind kind = DrawKind::Billboard;
   PickId id;
-  /// Image file of a billboard; empty otherwise.
+  /// Image file of a billboard, or of the image painting a feature's line or area;
+  /// empty otherwise.
   std::string image;
   /// Text of a label; empty otherwise.
   std::string text;
@@ -60,8 +62,13 @@ struct DrawItem {
   /// Window footprint bounds; for lines, the box of the path widened by half the width.
   WindowBox box;
   /// Lines: the window vertices (pixels, origin top left) and half the width (pixels).
+  /// Areas: the outer ring's window vertices, closed implicitly from the last back to
+  /// the first (`halfWidth` 0).
   std::vector<Vector2<double>> path;
   double halfWidth = 0.0;
+  /// Areas: the window rings of the holes cut out of the ring; a pixel inside a hole is
+  /// not covered.
+  std::vector<std::vector<Vector2<double>>> holes;
   /// The primitive or collection that submitted it, and the element of the collection
   /// (null for a `Primitive`'s instances). Valid while the primitive lives.
   const PrimitiveBase* primitive = nullptr;

@@ -13,9 +13,10 @@ namespace qel {
 /// What one frame drew, in submission order, and the window queries over it.
 ///
 /// A pixel is covered by an item when the pixel's centre lies inside the item's
-/// footprint (a box [x0, x1) × [y0, y1), or within half the width of a line's window
-/// path). A window of pixels [left, left + width) × [top, top + height) meets an item
-/// when one of its pixels is covered.
+/// footprint (a box [x0, x1) × [y0, y1), within half the width of a line's window
+/// path, or inside an area's window ring and outside its holes). An area's box must
+/// hold its ring: the grid files items by their boxes. A window of pixels [left, left + width) × [top, top + height)
+/// meets an item when one of its pixels is covered.
 ///
 /// The queries use a grid over the viewport built at the first query after the list
 /// changed, so that a pick costs about the items near the pointer rather than all of

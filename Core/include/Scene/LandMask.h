@@ -46,16 +46,43 @@ class LandMask {
   /// inside a land mass.
   double interiorFraction(double longitude, double latitude) const noexcept;
 
+  /// What the smooth fields can do around a position: bounds that hold at every point
+  /// within `reach` (radians of great-circle arc) of it. Gradients are per radian of arc.
+  struct FieldBounds {
+    double landMaximum = 1.0;       // of landFraction: 0 when the whole neighbourhood is sea
+    double landGradient = 0.0;      // of landFraction
+    double interiorMinimum = 0.0;   // of interiorFraction
+    double interiorMaximum = 1.0;   // of interiorFraction
+    double interiorGradient = 0.0;  // of interiorFraction
+    double reach = 0.0;             // radians, > 0
+  };
+  /// Bounds of the fields around a longitude and latitude (radians). Empty for non-finite
+  /// input and within two blocks of a pole, where the cells narrow to nothing and no
+  /// neighbourhood of useful size has a useful bound.
+  std::optional<FieldBounds> fieldBoundsNear(double longitude, double latitude) const noexcept;
+
   /// Heap memory the mask holds (bytes).
   std::size_t memoryBytes() const noexcept;
 
  private:
   LandMask(int width, int height);
+  void summariseNeighbourhoods();
+  int blockCellCount(int blockColumn, int blockRow) const noexcept;
 
   int width_;
   int height_;
   std::vector<std::uint64_t> bits_;      // row-major, one bit per cell
   std::vector<std::uint8_t> blockLand_;  // land cells per block, row-major
+  // Per block, over the 5 × 5 blocks around it (every cell or block that the fields of
+  // the points within a block of it read): whether the land cells there are all sea or
+  // all land, whether all sea, and the extremes of the blocks' land shares.
+  struct Neighbourhood {
+    bool landUniform = false;
+    bool allSea = false;
+    std::uint8_t blockLandMin = 0;
+    std::uint8_t blockLandMax = 0;
+  };
+  std::vector<Neighbourhood> neighbourhoods_;
   int blockColumns_;
   int blockRows_;
 };

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <limits>
 #include <memory>
 
 #include "Common/Vector3.h"
@@ -33,6 +34,24 @@ class Terrain {
   /// (gradient untouched, height still set) when the gradient is unknown.
   virtual bool heightAndGradientAtNormal(const Vector3<double>& normal, double& height,
                                          Vector3<double>& gradient) const noexcept;
+  /// What a terrain can say about itself around a point (see heightAndShapeNearNormal).
+  struct LocalShape {
+    /// Bound of the slope (metres per radian of arc, ≥ 0) at every point within `reach`.
+    double slope = 0.0;
+    /// Radius of the neighbourhood (radians of arc, > 0).
+    double reach = 0.0;
+    /// Bound of the second derivative along great circles within `reach` (metres per
+    /// radian²); infinite when unknown, and then `gradient` means nothing.
+    double curvature = std::numeric_limits<double>::infinity();
+    /// The gradient at the point, as for heightAndGradientAtNormal.
+    Vector3<double> gradient;
+  };
+  /// Height at `normal` (unit length) and, when the terrain knows them, bounds of its shape
+  /// near there. Terrains without useful global derivative bounds give ray picks longer
+  /// safe steps this way. Returns false (shape untouched, height still set) when nothing
+  /// is known. The height is exactly heightAtNormal's.
+  virtual bool heightAndShapeNearNormal(const Vector3<double>& normal, double& height,
+                                        LocalShape& shape) const noexcept;
   /// Bounds, over the whole globe, of the first and second derivatives of the height
   /// along any great circle (metres per radian, metres per radian²). Infinite when
   /// unknown; ray picks then fall back to cautious fixed-ratio steps.

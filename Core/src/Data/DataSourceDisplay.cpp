@@ -6,6 +6,7 @@
 
 #include "Common/Ellipsoid.h"
 #include "Common/GlobeRectangle.h"
+#include "Data/EntityDrawing.h"
 #include "Feature/CircleGeometry.h"
 #include "Feature/PointGeometry.h"
 #include "Feature/PolygonGeometry.h"
@@ -16,12 +17,6 @@
 #include "Scene/SceneImpl.h"
 
 namespace qel {
-namespace {
-
-// Side (pixels) of the mark an entity is drawn as.
-constexpr double kEntityMarkSize = 12.0;
-
-}  // namespace
 namespace {
 
 // Every scene created once this module is loaded gets a display: the scene cannot make
@@ -39,6 +34,7 @@ SceneImpl::DataSourceDisplayParts makeDisplay(SceneImpl& scene) {
 struct Drawn {
   std::optional<Vector3<double>> position;
   std::optional<BoundingSphere> extent;
+  std::vector<EntityGraphic> graphics;
 };
 
 }  // namespace
@@ -108,24 +104,10 @@ void DataSourceDisplay::update(FrameState& frameState) {
 void DataSourceDisplay::submitTree(Feature::FeatureBase& node, FrameState& frameState) const {
   if (Feature::Feature* feature = node._asFeature()) {
     const std::shared_ptr<Entity> entity = feature->_getImplHandle();
-    if (!entity || entity->_getDisplay() != this || !entity->getPosition()) return;
-    // Until features carry their symbols into the drawing, an entity is drawn as a mark
-    // of kEntityMarkSize pixels at its anchor, so that it can be seen and picked.
-    DrawItem item;
-    item.kind = DrawKind::Point;
-    item.id = std::weak_ptr<Entity>(entity);
-    item.entity = entity;
-    item.position = *entity->getPosition();
-    item.primitive = this;
-    const std::optional<ProjectedPoint> at = projectForDrawing(frameState, item.position, isDepthTestEnabled());
-    if (at) {
-      const double half = 0.5 * kEntityMarkSize;
-      item.box = {at->window.x - half, at->window.y - half, at->window.x + half, at->window.y + half};
-      item.depth = at->depth;
-    }
-    item.shown = isShow() && at && at->visible && feature->isShowing();
-    item.selectable = isSelectEnabled();
-    frameState.drawList.add(std::move(item));
+    if (!entity || entity->_getDisplay() != this) return;
+    const bool shown = isShow() && feature->isShowing();
+    for (const EntityGraphic& graphic : entity->getGraphics())
+      entity_drawing::submit(graphic, entity, *this, shown, frameState);
     return;
   }
   if (Feature::FeatureGroup* group = node._asGroup()) {
@@ -168,18 +150,27 @@ void DataSourceDisplay::build(Feature::Feature& feature) {
     if (!point.isFinite()) return std::nullopt;
     return point;
   };
-  const auto drawnList = [&](const std::vector<const std::vector<Cartographic>*>& rings) -> Drawn {
-    std::vector<Vector3<double>> points;
+  // Every ring drawn, in order; empty when a position cannot be drawn (nothing is).
+  const auto drawnRings = [&](const std::vector<const std::vector<Cartographic>*>& rings) {
+    std::vector<std::vector<Vector3<double>>> drawnRings;
     for (const std::vector<Cartographic>* ring : rings) {
+      std::vector<Vector3<double>>& points = drawnRings.emplace_back();
       for (const Cartographic& position : *ring) {
         const std::optional<Vector3<double>> point = drawnPoint(position);
-        if (!point) return {};
+        if (!point) return std::vector<std::vector<Vector3<double>>>{};
         points.push_back(*point);
       }
     }
-    if (points.empty()) return {};
-    return {points.front(), BoundingSphere::fromPoints(points)};
+    return drawnRings;
   };
+  const auto extentOf = [](const std::vector<std::vector<Vector3<double>>>& rings, Drawn& drawn) {
+    std::vector<Vector3<double>> points;
+    for (const std::vector<Vector3<double>>& ring : rings) points.insert(points.end(), ring.begin(), ring.end());
+    if (points.empty()) return;
+    drawn.position = points.front();
+    drawn.extent = BoundingSphere::fromPoints(points);
+  };
+  const Feature::Style* drawnStyle = style.get();
 
   Drawn drawn;
   switch (geometry->getType()) {
@@ -187,18 +178,28 @@ void DataSourceDisplay::build(Feature::Feature& feature) {
       const auto& point = static_cast<const Feature::PointGeometry&>(*geometry);
       if (point.isScreenSpace()) break;  // a mark over the view has no place on the globe
       drawn.position = drawnPoint(point.getPosition());
-      if (drawn.position) drawn.extent = BoundingSphere{*drawn.position, 0.0};
+      if (!drawn.position) break;
+      drawn.extent = BoundingSphere{*drawn.position, 0.0};
+      drawn.graphics = entity_drawing::drawPoint(*drawn.position, drawnStyle);
       break;
     }
-    case Feature::GeometryType::Polyline:
-      drawn = drawnList({&static_cast<const Feature::PolylineGeometry&>(*geometry).getPositions()});
+    case Feature::GeometryType::Polyline: {
+      std::vector<std::vector<Vector3<double>>> rings =
+          drawnRings({&static_cast<const Feature::PolylineGeometry&>(*geometry).getPositions()});
+      extentOf(rings, drawn);
+      if (drawn.position) drawn.graphics = entity_drawing::drawLine(rings.front(), drawnStyle);
       break;
+    }
     case Feature::GeometryType::Polygon: {
       const Feature::PolygonHierarchy& hierarchy =
           static_cast<const Feature::PolygonGeometry&>(*geometry).getHierarchy();
       std::vector<const std::vector<Cartographic>*> rings{&hierarchy.positions};
       for (const std::vector<Cartographic>& hole : hierarchy.holes) rings.push_back(&hole);
-      drawn = drawnList(rings);
+      std::vector<std::vector<Vector3<double>>> drawnAll = drawnRings(rings);
+      extentOf(drawnAll, drawn);
+      if (!drawn.position || drawnAll.front().empty()) break;
+      const std::vector<std::vector<Vector3<double>>> holes(drawnAll.begin() + 1, drawnAll.end());
+      drawn.graphics = entity_drawing::drawArea(drawnAll.front(), holes, drawnStyle);
       break;
     }
     case Feature::GeometryType::Rectangle: {
@@ -227,7 +228,11 @@ void DataSourceDisplay::build(Feature::Feature& feature) {
   if (!entity || entity->_getDisplay() != this) {
     entity = std::make_shared<Entity>(std::static_pointer_cast<Feature::Feature>(feature.shared_from_this()), this);
   }
-  entity->_setDrawn(stamp, drawn.position, drawn.extent);
+  // Rectangles and circles have no style kind of their own: a mark at their centre.
+  if (drawn.graphics.empty() && drawn.position && geometry->getType() != Feature::GeometryType::Point &&
+      geometry->getType() != Feature::GeometryType::Polyline && geometry->getType() != Feature::GeometryType::Polygon)
+    drawn.graphics.push_back(entity_drawing::mark(*drawn.position));
+  entity->_setDrawn(stamp, drawn.position, drawn.extent, std::move(drawn.graphics));
   feature._setEntities({entity}, stamp);
 }
 

@@ -103,6 +103,12 @@ bool FeatureGroup::removeFromMemory(const FeatureBase& child) {
   return remove(child);
 }
 
+std::unique_ptr<FeatureBase> FeatureGroup::clone() const {
+  auto copy = std::make_unique<FeatureGroup>();
+  copy->setShow(isShow());
+  return copy;
+}
+
 void FeatureGroup::_forgetDrawing() {
   for (const std::shared_ptr<FeatureBase>& child : children_) child->_forgetDrawing();
 }
@@ -110,6 +116,36 @@ void FeatureGroup::_forgetDrawing() {
 Feature::Feature(std::optional<std::int64_t> id) : id_(id) {}
 
 Feature::~Feature() = default;
+
+Feature& Feature::operator=(const Feature& other) {
+  if (&other == this) return *this;
+  const std::shared_ptr<Geometry> otherGeometry = other.getGeometry();
+  const std::shared_ptr<Style> otherStyle = other.getStyle();
+  // The objects an editor follows stay; they take the other's definitions.
+  const std::shared_ptr<Geometry> geometry = getGeometry();
+  if (!otherGeometry) {
+    if (geometry) setGeometry(nullptr);
+  } else if (!geometry || !geometry->_assign(*otherGeometry)) {
+    setGeometry(otherGeometry->clone());
+  }
+  const std::shared_ptr<Style> style = getStyle();
+  if (!otherStyle) {
+    if (style) setStyle(nullptr);
+  } else if (!style || !style->_assign(*otherStyle)) {
+    setStyle(otherStyle->clone());
+  }
+  return *this;
+}
+
+std::unique_ptr<FeatureBase> Feature::clone() const {
+  auto copy = std::make_unique<Feature>();
+  const std::shared_ptr<Geometry> geometry = getGeometry();
+  const std::shared_ptr<Style> style = getStyle();
+  if (geometry) copy->setGeometry(geometry->clone());
+  if (style) copy->setStyle(style->clone());
+  copy->setShow(isShow());
+  return copy;
+}
 
 std::shared_ptr<Geometry> Feature::getGeometry() const {
   std::lock_guard lock(mutex_);

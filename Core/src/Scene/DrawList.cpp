@@ -61,6 +61,49 @@ double segmentToBox(const Vector2<double>& a, const Vector2<double>& b, const Wi
   return best;
 }
 
+// Each edge of a ring closed from its last vertex back to its first.
+template <typename Visit>
+void forRingEdges(const std::vector<Vector2<double>>& ring, Visit&& visit) {
+  if (ring.size() < 2) return;
+  for (std::size_t i = 0, j = ring.size() - 1; i < ring.size(); j = i++) visit(ring[j], ring[i]);
+}
+
+// Even-odd rule over the outer ring and the holes: a point inside a hole is outside.
+bool insideArea(const DrawItem& item, const Vector2<double>& p) noexcept {
+  bool inside = false;
+  const auto cross = [&](const Vector2<double>& a, const Vector2<double>& b) {
+    if ((a.y > p.y) != (b.y > p.y) && p.x < a.x + (p.y - a.y) * (b.x - a.x) / (b.y - a.y)) inside = !inside;
+  };
+  if (item.path.size() < 3) return false;
+  forRingEdges(item.path, cross);
+  for (const std::vector<Vector2<double>>& hole : item.holes) forRingEdges(hole, cross);
+  return inside;
+}
+
+bool areaMeets(const DrawItem& item, const WindowBox& c) noexcept {
+  if (item.path.size() < 3) return false;
+  // A boundary through the box has inside points on one of its sides within the box;
+  // otherwise the box lies wholly on one side and its centre tells which.
+  bool crossing = false;
+  const auto test = [&](const Vector2<double>& a, const Vector2<double>& b) {
+    crossing = crossing || segmentCrossesBox(a, b, c);
+  };
+  forRingEdges(item.path, test);
+  for (const std::vector<Vector2<double>>& hole : item.holes) forRingEdges(hole, test);
+  return crossing || insideArea(item, {0.5 * (c.x0 + c.x1), 0.5 * (c.y0 + c.y1)});
+}
+
+double distanceToArea(const DrawItem& item, const Vector2<double>& point) noexcept {
+  if (insideArea(item, point)) return 0.0;
+  double best = std::numeric_limits<double>::infinity();
+  const auto edge = [&](const Vector2<double>& a, const Vector2<double>& b) {
+    best = std::min(best, distanceToSegment(point, a, b));
+  };
+  forRingEdges(item.path, edge);
+  for (const std::vector<Vector2<double>>& hole : item.holes) forRingEdges(hole, edge);
+  return best;
+}
+
 WindowBox pickWindow(const Vector2<int>& position, int width, int height) noexcept {
   const double left = static_cast<double>(position.x) - std::floor(width / 2.0);
   const double top = static_cast<double>(position.y) - std::floor(height / 2.0);
@@ -84,6 +127,7 @@ void DrawList::add(DrawItem item) {
 bool DrawList::meets(const DrawItem& item, const WindowBox& window) noexcept {
   if (!(window.x1 > window.x0) || !(window.y1 > window.y0)) return false;
   const WindowBox c = centresOf(window);
+  if (item.kind == DrawKind::Area) return areaMeets(item, c);
   if (item.path.empty()) {
     return item.box.x1 > c.x0 && item.box.x0 <= c.x1 && item.box.y1 > c.y0 && item.box.y0 <= c.y1;
   }
@@ -95,6 +139,7 @@ bool DrawList::meets(const DrawItem& item, const WindowBox& window) noexcept {
 }
 
 double DrawList::distanceTo(const DrawItem& item, const Vector2<double>& point) noexcept {
+  if (item.kind == DrawKind::Area) return distanceToArea(item, point);
   if (item.path.empty()) return distanceToBox(point, item.box);
   double best = std::numeric_limits<double>::infinity();
   if (item.path.size() == 1) best = std::hypot(point.x - item.path[0].x, point.y - item.path[0].y);

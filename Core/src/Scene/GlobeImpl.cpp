@@ -17,7 +17,11 @@
 //     regula falsi (Illinois) narrows it to kRefineTolerance along the ray.
 //
 // Terrains that do not know their derivatives are marched with cautious steps of a
-// fixed fraction of the clearance instead.
+// fixed fraction of the clearance instead. Where such a terrain bounds its slope near
+// the sample (the continents' relief inland, the open sea), a march from above takes the
+// longer of that step and the provably safe one: the geodetic height is convex along the
+// ray, so g(t + Δ) ≥ g + (H′ − S)Δ with S the terrain's bounded rise rate, for as long as
+// the ray stays where the bound holds.
 #include "Scene/GlobeImpl.h"
 
 #include <algorithm>
@@ -83,6 +87,15 @@ struct Sample {
   double g = 0.0;           // geodetic height − terrain height (metres)
   double rate = 0.0;        // estimate of dg/dt
   double rateSpread = 0.0;  // bound of the estimate's error
+  // Without global derivative bounds, what the terrain knows near the sample: its slope
+  // bound (metres per radian of arc; infinite when unknown) and how far it holds
+  // (radians of arc); where it also knows its curvature, the rate estimate as above
+  // (localRate, localSpread) and the bound of the clearance's curvature along the ray.
+  double terrainSlope = kInfinity;
+  double slopeReach = 0.0;
+  double localRate = 0.0;
+  double localSpread = kInfinity;
+  double localCurvature = kInfinity;
 };
 
 class TerrainMarch {
@@ -92,13 +105,15 @@ class TerrainMarch {
     const double gradientBound = terrain.maximumGradient();
     const double secondBound = terrain.maximumSecondDerivative();
     derivativesKnown_ = std::isfinite(gradientBound) && std::isfinite(secondBound);
+    // The smallest radius of curvature of the surface: b²/a, along the meridian at the
+    // equator, where the normal turns fastest.
+    const double minCurvatureRadius =
+        ellipsoid.getMinimumRadius() * ellipsoid.getMinimumRadius() / ellipsoid.getMaximumRadius();
+    const double radius =
+        std::max(minCurvatureRadius + std::min(terrain.minimumHeight(), 0.0) - kDeepMargin, 0.5 * minCurvatureRadius);
+    // Above the terrain the normal under a point turns by at most 1 / radius per metre.
+    normalTurnRadius_ = radius;
     if (derivativesKnown_) {
-      // The smallest radius of curvature of the surface: b²/a, along the meridian at the
-      // equator, where the normal turns fastest.
-      const double minCurvatureRadius =
-          ellipsoid.getMinimumRadius() * ellipsoid.getMinimumRadius() / ellipsoid.getMaximumRadius();
-      const double radius =
-          std::max(minCurvatureRadius + std::min(terrain.minimumHeight(), 0.0) - kDeepMargin, 0.5 * minCurvatureRadius);
       // d²T/dt² ≤ (T″ + 2 T′) / ρ²: the second derivative along the turning normal plus
       // the normal's own acceleration.
       terrainCurvature_ = kCurvatureSafety * (secondBound + 2.0 * gradientBound) / (radius * radius);
@@ -165,7 +180,19 @@ class TerrainMarch {
       sample.rate = heightRate - gradient.dot(tangent) / radius;
       sample.rateSpread = gradient.length() * tangent.length() * kCurvatureRadiusSpread / radius;
     } else {
-      terrainHeight = terrain_.heightAtNormal(geodetic.normal);
+      Terrain::LocalShape shape;
+      if (terrain_.heightAndShapeNearNormal(geodetic.normal, terrainHeight, shape)) {
+        sample.terrainSlope = shape.slope;
+        sample.slopeReach = shape.reach;
+        if (std::isfinite(shape.curvature)) {
+          const Vector3<double> tangent = direction_ - geodetic.normal * heightRate;
+          const double radius = p.length();
+          sample.localRate = heightRate - shape.gradient.dot(tangent) / radius;
+          sample.localSpread = shape.gradient.length() * tangent.length() * kCurvatureRadiusSpread / radius;
+          sample.localCurvature =
+              kCurvatureSafety * (shape.curvature + 2.0 * shape.slope) / (normalTurnRadius_ * normalTurnRadius_);
+        }
+      }
       sample.rate = heightRate;
       sample.rateSpread = kInfinity;
     }
@@ -176,12 +203,34 @@ class TerrainMarch {
   // Largest step from `s` over which the clearance (times `side`) provably stays positive.
   double safeStep(const Sample& s, double side, double curvature) const noexcept {
     const double clearance = side * s.g;
-    if (!std::isfinite(s.rateSpread)) return clearance / kFallbackLipschitz;
+    if (!std::isfinite(s.rateSpread)) {
+      const double cautious = clearance / kFallbackLipschitz;
+      return side > 0.0 && std::isfinite(s.terrainSlope) ? std::max(cautious, slopeBoundedStep(s)) : cautious;
+    }
     const double slope = side * s.rate - s.rateSpread;  // lower bound of d(clearance)/dt
     if (curvature <= 0.0) return slope >= 0.0 ? kInfinity : clearance / -slope;
     const double root = std::sqrt(slope * slope + 2.0 * curvature * clearance);
     // Root of clearance + slope Δ − curvature Δ²/2, in the form that does not cancel.
     return slope < 0.0 ? 2.0 * clearance / (root - slope) : (slope + root) / curvature;
+  }
+
+  // Largest step from `s` (above the terrain, with a local slope bound) over which the
+  // clearance provably stays positive. Along the step the normal turns by at most
+  // Δ / normalTurnRadius_, which keeps it within the bound's reach and the ray's angle
+  // to the horizontal within that of the sample's.
+  double slopeBoundedStep(const Sample& s) const noexcept {
+    const double reachLength = s.slopeReach * normalTurnRadius_;
+    const double tangent = std::min(1.0, std::sqrt(std::max(0.0, 1.0 - s.rate * s.rate)) + s.slopeReach);
+    const double slope = s.rate - s.terrainSlope * tangent / normalTurnRadius_;  // lower bound of dg/dt
+    double step = slope >= 0.0 ? reachLength : s.g / -slope;
+    if (std::isfinite(s.localSpread)) {
+      // As with global derivative bounds: the root of the clearance's lower parabola.
+      Sample local = s;
+      local.rate = s.localRate;
+      local.rateSpread = s.localSpread;
+      step = std::max(step, safeStep(local, 1.0, s.localCurvature));
+    }
+    return std::min(reachLength, step);
   }
 
   double minStep(double t) const noexcept {
@@ -224,6 +273,7 @@ class TerrainMarch {
   Vector3<double> origin_;
   Vector3<double> direction_;
   bool derivativesKnown_ = false;
+  double normalTurnRadius_ = 0.0;
   double terrainCurvature_ = 0.0;
   double heightCurvature_ = 0.0;
 };

@@ -12,6 +12,7 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <limits>
 
 #include "Common/Math.h"
 
@@ -25,6 +26,9 @@ constexpr std::size_t kHeaderSize = kMagicSize + 4;
 // few metres; the limits only keep a damaged header from asking for absurd memory.
 constexpr int kMinRows = 2;
 constexpr int kMaxRows = 1 << 15;
+// Blocks on each side of a block that its neighbourhood summary covers: the points within
+// a block of it read cells and blocks up to one further block away.
+constexpr int kNeighbourhoodBlocks = 2;
 
 // Weights of a uniform quadratic B-spline at offset t ∈ [−½, ½] from the nearest node,
 // for the nodes before, at and after it. They add up to 1 and are never negative, so the
@@ -113,6 +117,7 @@ std::optional<LandMask> LandMask::parse(const std::vector<std::uint8_t>& bytes) 
     }
   }
   if (at != bytes.size()) return std::nullopt;
+  mask.summariseNeighbourhoods();
   return mask;
 }
 
@@ -142,6 +147,78 @@ double LandMask::interiorFraction(double longitude, double latitude) const noexc
   });
 }
 
-std::size_t LandMask::memoryBytes() const noexcept { return bits_.size() * sizeof(std::uint64_t) + blockLand_.size(); }
+int LandMask::blockCellCount(int blockColumn, int blockRow) const noexcept {
+  const int columns = std::min(kBlockCells, width_ - blockColumn * kBlockCells);
+  const int rows = std::min(kBlockCells, height_ - blockRow * kBlockCells);
+  return columns * rows;
+}
+
+void LandMask::summariseNeighbourhoods() {
+  // Only whole blocks line the cells up with the blocks' own spline; other masks (tests'
+  // tiny ones) go without bounds.
+  if (width_ % kBlockCells != 0 || height_ % kBlockCells != 0) return;
+  neighbourhoods_.resize(blockLand_.size());
+  // Rows within kNeighbourhoodBlocks of a pole are never asked (fieldBoundsNear refuses them).
+  for (int row = kNeighbourhoodBlocks; row < blockRows_ - kNeighbourhoodBlocks; ++row) {
+    for (int column = 0; column < blockColumns_; ++column) {
+      Neighbourhood n;
+      n.blockLandMin = std::numeric_limits<std::uint8_t>::max();
+      bool allLand = true;
+      bool allSea = true;
+      for (int dr = -kNeighbourhoodBlocks; dr <= kNeighbourhoodBlocks; ++dr) {
+        for (int dc = -kNeighbourhoodBlocks; dc <= kNeighbourhoodBlocks; ++dc) {
+          const int c = ((column + dc) % blockColumns_ + blockColumns_) % blockColumns_;
+          const std::uint8_t land = blockLand_[static_cast<std::size_t>(row + dr) * blockColumns_ + c];
+          n.blockLandMin = std::min(n.blockLandMin, land);
+          n.blockLandMax = std::max(n.blockLandMax, land);
+          allSea = allSea && land == 0;
+          allLand = allLand && land == blockCellCount(c, row + dr);
+        }
+      }
+      n.allSea = allSea;
+      n.landUniform = allSea || allLand;
+      neighbourhoods_[static_cast<std::size_t>(row) * blockColumns_ + column] = n;
+    }
+  }
+}
+
+std::optional<LandMask::FieldBounds> LandMask::fieldBoundsNear(double longitude, double latitude) const noexcept {
+  if (neighbourhoods_.empty()) return std::nullopt;
+  const double u = (Math::toDegrees(longitude) + 180.0) * blockColumns_ / 360.0;
+  const double v = (Math::toDegrees(latitude) + 90.0) * blockRows_ / 180.0;
+  if (!std::isfinite(u) || !std::isfinite(v)) return std::nullopt;
+  const double rowValue = std::floor(v);
+  if (rowValue < kNeighbourhoodBlocks || rowValue >= blockRows_ - kNeighbourhoodBlocks) return std::nullopt;
+  const int row = static_cast<int>(rowValue);
+  const long long wrapped = static_cast<long long>(std::fmod(std::floor(u), static_cast<double>(blockColumns_)));
+  const int column = static_cast<int>((wrapped + blockColumns_) % blockColumns_);
+  const Neighbourhood& n = neighbourhoods_[static_cast<std::size_t>(row) * blockColumns_ + column];
+
+  // The points within a block's height of the position lie in the 3 × 3 blocks around
+  // its own; along a parallel a block is narrowest at their latitude farthest from the
+  // equator, and so are the fields' longitude derivatives largest there.
+  const double blockLatitude = Math::PI / blockRows_;
+  const double blockLongitude = Math::TWO_PI / blockColumns_;
+  const double south = -Math::PI_OVER_TWO + (row - 1) * blockLatitude;
+  const double north = -Math::PI_OVER_TWO + (row + 2) * blockLatitude;
+  const double cosFar = std::cos(std::max(std::abs(south), std::abs(north)));
+  // A quadratic B-spline changes by at most its nodes' largest step per node spacing, in
+  // each grid direction; an east step of δ radians of arc is δ / cos φ of longitude.
+  const double directions = std::sqrt(1.0 / (cosFar * cosFar) + 1.0);
+  constexpr double kCellsPerBlock = kBlockCells * kBlockCells;
+
+  FieldBounds b;
+  b.reach = std::min(blockLatitude, blockLongitude * cosFar);
+  b.landMaximum = n.allSea ? 0.0 : 1.0;
+  b.landGradient = n.landUniform ? 0.0 : (height_ / Math::PI) * directions;
+  b.interiorMinimum = std::min(1.0, n.blockLandMin / kCellsPerBlock);
+  b.interiorMaximum = std::min(1.0, n.blockLandMax / kCellsPerBlock);
+  b.interiorGradient = (n.blockLandMax - n.blockLandMin) / kCellsPerBlock * (blockRows_ / Math::PI) * directions;
+  return b;
+}
+
+std::size_t LandMask::memoryBytes() const noexcept {
+  return bits_.size() * sizeof(std::uint64_t) + blockLand_.size() + neighbourhoods_.size() * sizeof(Neighbourhood);
+}
 
 }  // namespace qel

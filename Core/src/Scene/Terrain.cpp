@@ -240,6 +240,10 @@ constexpr const char* kLandMaskFile = "Resource/Terrain/land-mask.bin";
 // The mask's land field is ½ on the coastline; the shore rises over the next half.
 constexpr double kCoastField = 0.5;
 
+// Steepest rise of coastRamp per unit of field: the smoothstep's 1.5 over the half of
+// the field the ramp spans.
+constexpr double kCoastRampSlope = kSmoothstepSlope / (1.0 - kCoastField);
+
 double coastRamp(double field) noexcept {
   const double x = (field - kCoastField) / (1.0 - kCoastField);
   if (x <= 0.0) return 0.0;
@@ -256,7 +260,14 @@ class MaskedTerrain final : public Terrain {
     for (std::size_t i = 0; i < kReliefTerms.size(); ++i) {
       reliefKA_[i] = kReliefTerms[i].directionA.normalized() * kReliefTerms[i].magnitudeA;
       reliefKB_[i] = kReliefTerms[i].directionB.normalized() * kReliefTerms[i].magnitudeB;
+      // A·u·v with u, v in [0, 1] and |∇u| ≤ |a|/2 on the unit sphere.
+      const ReliefTerm& t = kReliefTerms[i];
+      reliefGradient_ += 0.5 * t.amplitude * (t.magnitudeA + t.magnitudeB);
+      // |∇²(A·u·v)| ≤ A/2 (|a|² + |a||b| + |b|²) in 3D; along a great circle add the gradient.
+      reliefCurvature_ +=
+          0.5 * t.amplitude * (t.magnitudeA * t.magnitudeA + t.magnitudeA * t.magnitudeB + t.magnitudeB * t.magnitudeB);
     }
+    reliefCurvature_ += reliefGradient_;
   }
 
   double heightAt(double longitude, double latitude) const noexcept override {
@@ -268,6 +279,43 @@ class MaskedTerrain final : public Terrain {
     const double horizontal = std::hypot(n.x, n.y);
     const double longitude = horizontal > 0.0 ? std::atan2(n.y, n.x) : 0.0;
     return height(n, longitude, std::atan2(n.z, horizontal));
+  }
+  // The height H = s·(kLowlandHeight + i·R) with s, i the coast ramps of the mask's land
+  // and interior fields and R the relief: |∇H| ≤ |∇s|·max(kLowlandHeight + i·R) +
+  // |∇i|·max R + max i·|∇R|, each factor bounded over the mask's neighbourhood. Well
+  // inland, where s and i are 1 all around, H is kLowlandHeight + R: its gradient and
+  // curvature are the relief's own. Over open sea H is 0.
+  bool heightAndShapeNearNormal(const Vector3<double>& n, double& h, LocalShape& shape) const noexcept override {
+    const double horizontal = std::hypot(n.x, n.y);
+    const double longitude = horizontal > 0.0 ? std::atan2(n.y, n.x) : 0.0;
+    const double latitude = std::atan2(n.z, horizontal);
+    h = height(n, longitude, latitude);
+    const std::optional<LandMask::FieldBounds> b = mask_.fieldBoundsNear(longitude, latitude);
+    if (!b) return false;
+    shape.reach = b->reach;
+    if (b->landMaximum <= 0.0) {
+      shape.slope = 0.0;
+      shape.curvature = 0.0;
+      shape.gradient = Vector3<double>();
+      return true;
+    }
+    const double inlandMaximum = coastRamp(b->interiorMaximum);
+    shape.slope = kCoastRampSlope * b->landGradient * (kLowlandHeight + inlandMaximum * kReliefSum) +
+                  kCoastRampSlope * b->interiorGradient * kReliefSum + inlandMaximum * reliefGradient_;
+    shape.curvature = kInfinity;
+    if (b->landGradient == 0.0 && coastRamp(b->interiorMinimum) >= 1.0) {
+      Vector3<double> gradient;
+      for (std::size_t i = 0; i < kReliefTerms.size(); ++i) {
+        const ReliefTerm& t = kReliefTerms[i];
+        const SinCos a = sinCos(reliefKA_[i].dot(n) + t.phaseA);
+        const SinCos c = sinCos(reliefKB_[i].dot(n) + t.phaseB);
+        gradient += reliefKA_[i] * (t.amplitude * 0.5 * a.c * (0.5 + 0.5 * c.s)) +
+                    reliefKB_[i] * (t.amplitude * 0.5 * c.c * (0.5 + 0.5 * a.s));
+      }
+      shape.gradient = tangentPart(gradient, n);
+      shape.curvature = reliefCurvature_;
+    }
+    return true;
   }
   double minimumHeight() const noexcept override { return 0.0; }
   double maximumHeight() const noexcept override { return kLowlandHeight + kReliefSum; }
@@ -293,6 +341,8 @@ class MaskedTerrain final : public Terrain {
   LandMask mask_;
   std::array<Vector3<double>, kReliefTerms.size()> reliefKA_{};
   std::array<Vector3<double>, kReliefTerms.size()> reliefKB_{};
+  double reliefGradient_ = 0.0;   // bound of |∇R| (metres per radian of arc)
+  double reliefCurvature_ = 0.0;  // bound of R's second derivative along great circles (m/rad²)
 };
 
 class FlatTerrain final : public Terrain {
@@ -350,6 +400,11 @@ double Terrain::heightAtNormal(const Vector3<double>& normal) const noexcept {
 
 bool Terrain::heightAndGradientAtNormal(const Vector3<double>& normal, double& height,
                                         Vector3<double>&) const noexcept {
+  height = heightAtNormal(normal);
+  return false;
+}
+
+bool Terrain::heightAndShapeNearNormal(const Vector3<double>& normal, double& height, LocalShape&) const noexcept {
   height = heightAtNormal(normal);
   return false;
 }
