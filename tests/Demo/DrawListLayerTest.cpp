@@ -2,6 +2,7 @@
 // window): each kind lands where the host said it landed in the window, with its colour
 // and size; hidden items and kinds the renderer does not know draw nothing.
 #include <algorithm>
+#include <cmath>
 #include <cstddef>
 #include <string>
 #include <vector>
@@ -182,6 +183,55 @@ TEST(DrawListLayer, ABillboardShowsItsImageOverItsBoxOrOutlinesTheBoxWithoutIt) 
     }
   }
 }
+
+// An area is filled inside its ring and outside its holes: the triangles drawn cover
+// exactly that many square pixels, in the area's colour.
+struct AreaCase {
+  std::string name;
+  std::vector<qel::Vector2<double>> ring;
+  std::vector<std::vector<qel::Vector2<double>>> holes;
+  double expectedPixels;
+};
+
+class DrawListLayerArea : public ::testing::TestWithParam<AreaCase> {};
+
+TEST_P(DrawListLayerArea, FillsItsRingOutsideItsHoles) {
+  const AreaCase& c = GetParam();
+  DrawItem area;
+  area.kind = DrawKind::Area;
+  area.path = c.ring;
+  area.holes = c.holes;
+  area.color = {0.2f, 0.4f, 1.0f, 0.5f};
+  qel::DrawList list;
+  list.reset(kWidth, kHeight);
+  list.add(area);
+  qel::demo::DrawListLayer layer(kWidth, kHeight);
+  layer.update(list);
+  const auto* geometry = layer.getGeode().getDrawable(0)->asGeometry();
+  const auto& v = *static_cast<const osg::Vec3Array*>(geometry->getVertexArray());
+  ASSERT_EQ(v.size() % 3, 0u);
+  double pixels = 0.0;
+  for (std::size_t i = 0; i < v.size(); i += 3) pixels += 0.5 * std::abs(((v[i + 1] - v[i]) ^ (v[i + 2] - v[i])).z());
+  EXPECT_NEAR(pixels, c.expectedPixels, 1e-3);
+  if (c.expectedPixels > 0.0) EXPECT_EQ(shapesOf(layer).lastColor, osg::Vec4(0.2f, 0.4f, 1.0f, 0.5f));
+}
+
+const std::vector<qel::Vector2<double>> kSquare{{100.0, 100.0}, {200.0, 100.0}, {200.0, 200.0}, {100.0, 200.0}};
+
+INSTANTIATE_TEST_SUITE_P(
+    Areas, DrawListLayerArea,
+    ::testing::Values(AreaCase{"Square", kSquare, {}, 100.0 * 100.0},
+                      AreaCase{"SquareWithAHole",
+                               kSquare,
+                               {{{130.0, 130.0}, {170.0, 130.0}, {170.0, 170.0}, {130.0, 170.0}}},
+                               100.0 * 100.0 - 40.0 * 40.0},
+                      // Concave: an L of two 100 × 50 bars sharing a 50 × 50 corner.
+                      AreaCase{"Concave",
+                               {{0.0, 0.0}, {100.0, 0.0}, {100.0, 50.0}, {50.0, 50.0}, {50.0, 100.0}, {0.0, 100.0}},
+                               {},
+                               2.0 * 100.0 * 50.0 - 50.0 * 50.0},
+                      AreaCase{"TooFewVertices", {{0.0, 0.0}, {100.0, 0.0}}, {}, 0.0}),
+    [](const ::testing::TestParamInfo<AreaCase>& info) { return info.param.name; });
 
 // What draws nothing: hidden items, lines without width or path, kinds added to the host
 // after the renderer.

@@ -7,7 +7,9 @@
 
 #include <osg/BlendFunc>
 #include <osg/Image>
+#include <osg/TriangleFunctor>
 #include <osgDB/ReadFile>
+#include <osgUtil/Tessellator>
 
 #include "Common/Math.h"
 #include "Common/ModulePath.h"
@@ -30,6 +32,14 @@ constexpr double kMinJoinHalfWidth = 1.0;
 
 osg::Vec4 toOsg(const Color& c) { return osg::Vec4(c.red, c.green, c.blue, c.alpha); }
 
+// Collects the triangles of a tessellated geometry, whatever primitive sets it chose.
+struct TriangleCollector {
+  std::vector<osg::Vec3>* out = nullptr;
+  void operator()(const osg::Vec3& a, const osg::Vec3& b, const osg::Vec3& c) const {
+    out->insert(out->end(), {a, b, c});
+  }
+};
+
 }  // namespace
 
 const std::map<DrawKind, DrawListLayer::DrawFunction>& DrawListLayer::drawFunctions() {
@@ -43,6 +53,7 @@ const std::map<DrawKind, DrawListLayer::DrawFunction>& DrawListLayer::drawFuncti
       {DrawKind::Polyline,       &DrawListLayer::drawLine},
       {DrawKind::Primitive,      &DrawListLayer::drawLine},
       {DrawKind::GroundPolyline, &DrawListLayer::drawLine},
+      {DrawKind::Area,           &DrawListLayer::drawArea},
   };
   // clang-format on
   return table;
@@ -177,6 +188,37 @@ void DrawListLayer::drawLine(const DrawItem& item) {
   }
   if (item.halfWidth < kMinJoinHalfWidth) return;
   for (std::size_t i = 1; i + 1 < item.path.size(); ++i) addDisc(item.path[i].x, item.path[i].y, item.halfWidth, color);
+}
+
+void DrawListLayer::drawArea(const DrawItem& item) {
+  if (item.path.size() < 3) return;
+  // The ring and its holes as polygons of one geometry, cut into triangles with the
+  // odd winding rule (a hole is inside one ring more than its surroundings), then added
+  // to the flat shapes, so that the area lies under what was submitted after it (its
+  // outline).
+  osg::ref_ptr<osg::Geometry> rings = new osg::Geometry;
+  osg::ref_ptr<osg::Vec3Array> vertices = new osg::Vec3Array;
+  rings->setVertexArray(vertices.get());
+  const auto addRing = [&](const std::vector<Vector2<double>>& ring) {
+    if (ring.size() < 3) return;
+    const auto first = static_cast<GLint>(vertices->size());
+    for (const Vector2<double>& p : ring) vertices->push_back(toLayer(p.x, p.y));
+    rings->addPrimitiveSet(new osg::DrawArrays(GL_POLYGON, first, static_cast<GLsizei>(ring.size())));
+  };
+  addRing(item.path);
+  for (const std::vector<Vector2<double>>& hole : item.holes) addRing(hole);
+  osg::ref_ptr<osgUtil::Tessellator> tessellator = new osgUtil::Tessellator;
+  tessellator->setTessellationType(osgUtil::Tessellator::TESS_TYPE_GEOMETRY);
+  tessellator->setWindingType(osgUtil::Tessellator::TESS_WINDING_ODD);
+  tessellator->setBoundaryOnly(false);
+  tessellator->retessellatePolygons(*rings);
+  std::vector<osg::Vec3> triangles;
+  osg::TriangleFunctor<TriangleCollector> collect;
+  collect.out = &triangles;
+  rings->accept(collect);
+  const osg::Vec4 color = toOsg(item.color);
+  for (std::size_t i = 0; i + 2 < triangles.size(); i += 3)
+    addTriangle(triangles[i], triangles[i + 1], triangles[i + 2], color);
 }
 
 osg::Texture2D* DrawListLayer::texture(const std::string& file) {

@@ -22,10 +22,10 @@ class DrawList;
 namespace qel::demo {
 
 /// Draws what the scene's last frame submitted (its draw list) over the globe: billboards
-/// with their images, labels in a CJK-capable font, points, and lines with their pixel
-/// widths. Every item carries where it landed in the window (its box, or a line's window
-/// path), so this layer draws in window pixels and never projects anything itself: what
-/// is seen is exactly what the picks test. Hidden items are not drawn.
+/// with their images, labels in a CJK-capable font, points, lines with their pixel
+/// widths and filled areas with their holes. Every item carries where it landed in the window (its box, or a line's
+/// window path), so this layer draws in window pixels and never projects anything itself: what is seen is exactly what
+/// the picks test. Hidden items are not drawn.
 ///
 /// One function per kind of item, found in a table: a kind the host adds later draws
 /// nothing until its function is added to the table.
@@ -50,6 +50,7 @@ class DrawListLayer {
   void drawLabel(const DrawItem& item);
   void drawPoint(const DrawItem& item);
   void drawLine(const DrawItem& item);
+  void drawArea(const DrawItem& item);
 
   // Window pixels (origin top left, y down) to the layer's coordinates (y up).
   osg::Vec3 toLayer(double x, double y) const;

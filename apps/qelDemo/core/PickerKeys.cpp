@@ -29,6 +29,7 @@ std::string kindName(DrawKind kind) {
     case DrawKind::Polyline: return "Polyline";
     case DrawKind::Primitive: return "Primitive";
     case DrawKind::GroundPolyline: return "GroundPolyline";
+    case DrawKind::Area: return "Area";
     default: break;  // a kind added to the host after this table: still listed
   }
   return "Item";
