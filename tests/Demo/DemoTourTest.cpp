@@ -9,8 +9,10 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -22,6 +24,7 @@
 #include "Common/Ellipsoid.h"
 #include "Common/IntersectionTests.h"
 #include "DemoHost.h"
+#include "EditingTourExpectations.h"
 #include "Renderer/Camera.h"
 #include "Scene/SceneImpl.h"
 #include "Viewer/InputScript.h"
@@ -89,6 +92,7 @@ constexpr double kMinEarthShare = 0.85;
 constexpr double kMinBlackShare = 0.9;
 constexpr int kBlackLevel = 24;  // every channel under this (0..255) is black
 constexpr int kDarkLevel = 40;   // an Earth pixel is brighter than this somewhere
+constexpr int kMarkLevel = 200;  // a white mark's pixel is brighter than this in every channel
 
 bool isEarthColour(int r, int g, int b) {
   if (std::max({r, g, b}) < kDarkLevel) return false;
@@ -200,6 +204,85 @@ TEST(DemoTour, PlaysToTheEndAndDrawsExactlyTheHostsCamera) {
     EXPECT_NEAR(std::stod(poses.back()[2 + i]), want[i], kPoseTolerance * scale) << "pose field " << i;
   }
   qel::Clock::useRealTime();
+  fs::remove_all(out);
+}
+
+// The editing tour in the window: the picks it reports (picks.csv) are the sample
+// features inside its rectangle and under its click, and the screenshots show the
+// features' marks where the camera puts them.
+TEST(DemoEditingTour, PicksTheSampleFeaturesAndDrawsTheirMarks) {
+  if (std::system("command -v xvfb-run >/dev/null 2>&1 && command -v Xvfb >/dev/null 2>&1") != 0) {
+    GTEST_SKIP() << "xvfb-run/Xvfb not installed (Debian package xvfb): the headless demo tour cannot run";
+  }
+  const fs::path out = freshFolder("editing");
+  const fs::path shots = out / "shots";
+  std::string log;
+  ASSERT_EQ(run(kNoLeakCheck + "xvfb-run -a -s '-screen 0 1280x800x24' " + demoArgs(QEL_DEMO_EDITING_TOUR, shots) +
+                    " --max-tiles 200 --quiet",
+                out / "log.txt", log),
+            0)
+      << log;
+
+  // Where the features stand on the screen, from the pose the window drew at the first
+  // mark (the camera holds still through the picks).
+  const auto marks = readCsv(shots / "marks.csv");
+  const auto poses = readCsv(shots / "poses.csv");
+  ASSERT_FALSE(marks.empty());
+  ASSERT_EQ(marks.front()[0], qel::test::EditingTour::kValleyMark);
+  const auto& pose = poses.at(std::stoul(marks.front()[1]) - 1);
+  qel::Clock::useManualTime();
+  qel::demo::DemoHostOptions options;
+  options.windowWidth = kWidth;
+  options.windowHeight = kHeight;
+  qel::demo::DemoHost host = qel::demo::DemoHost::create(options);
+  qel::Camera& camera = host.viewer->getScene().getCamera();
+  camera.setPosition({std::stod(pose[2]), std::stod(pose[3]), std::stod(pose[4])});
+  camera.setOrientation({std::stod(pose[5]), std::stod(pose[6]), std::stod(pose[7]), std::stod(pose[8])});
+  const qel::test::EditingTour tour = qel::test::EditingTour::load();
+  const auto anchors = tour.featureAnchors(host);
+  qel::Clock::useRealTime();
+  const std::set<std::int64_t> inside = tour.insideRectangle(anchors);
+  ASSERT_FALSE(inside.empty());
+
+  // picks.csv: frame, mode, count, objects separated by ';'.
+  const auto picks = readCsv(shots / "picks.csv");
+  ASSERT_EQ(picks.size(), 3u);
+  const auto objects = [](const std::vector<std::string>& row) {
+    std::vector<std::string> list;
+    std::stringstream in(row.size() > 3 ? row[3] : "");
+    for (std::string object; std::getline(in, object, ';');) list.push_back(object);
+    return list;
+  };
+  for (int i = 0; i < 2; ++i) {
+    ASSERT_GE(picks[i].size(), 4u);
+    EXPECT_EQ(picks[i][1], "rectangle");
+    EXPECT_EQ(std::stoul(picks[i][2]), inside.size());
+    EXPECT_EQ(qel::test::featureIds(objects(picks[i])), inside);
+  }
+  EXPECT_EQ(picks[2][1], "click");
+  const auto under = tour.featureUnderClick(anchors);
+  ASSERT_TRUE(under.has_value());
+  EXPECT_EQ(qel::test::featureIds(objects(picks[2])), std::set<std::int64_t>{*under});
+
+  // Each feature's mark is drawn white (the features carry the default colour) at its
+  // anchor in the first screenshot, over the darker valley.
+  osg::ref_ptr<osg::Image> image = osgDB::readImageFile((shots / marks.front()[2]).string());
+  ASSERT_TRUE(image.valid());
+  for (const auto& [id, p] : anchors) {
+    if (p.x < 0 || p.y < 0 || p.x >= kWidth || p.y >= kHeight) continue;
+    const unsigned char* px = image->data(int(p.x), kHeight - 1 - int(p.y));
+    EXPECT_GT(std::min({px[0], px[1], px[2]}), kMarkLevel) << "feature " << id << " at " << p.x << ", " << p.y;
+  }
+  // Held before its release, the same rectangle is outlined (the picker's polyline, drawn
+  // from the window offsets it submits): the middles of its four sides are white.
+  osg::ref_ptr<osg::Image> held = osgDB::readImageFile((shots / "edit-rectangle-pick.png").string());
+  ASSERT_TRUE(held.valid());
+  const double midX = 0.5 * (tour.from.x + tour.to.x), midY = 0.5 * (tour.from.y + tour.to.y);
+  for (const auto& [x, y] : {std::pair{midX, tour.from.y}, std::pair{midX, tour.to.y}, std::pair{tour.from.x, midY},
+                             std::pair{tour.to.x, midY}}) {
+    const unsigned char* px = held->data(int(x), kHeight - 1 - int(y));
+    EXPECT_GT(std::min({px[0], px[1], px[2]}), kMarkLevel) << "outline at " << x << ", " << y;
+  }
   fs::remove_all(out);
 }
 

@@ -69,6 +69,7 @@ DemoWindow::DemoWindow(DemoHost& host, const WindowOptions& options)
       options_(options),
       viewer_(new osgViewer::Viewer),
       mesh_(host.viewer->getScene().getGlobe().getTerrain(), options.maxTiles, options.imageryFile),
+      drawList_(options.width, options.height),
       hud_(options.width, options.height),
       capture_(new ScreenCapture),
       input_(new InputBridge(
@@ -113,6 +114,8 @@ DemoWindow::DemoWindow(DemoHost& host, const WindowOptions& options)
   root->addChild(sky_.getNode());
   root->addChild(mesh_.getNode());
   root->addChild(boxes_.getNode());
+  // Over the globe and under the display: both are drawn after the scene, in this order.
+  root->addChild(drawList_.getNode());
   root->addChild(hud_.getNode());
   viewer_->setSceneData(root.get());
   viewer_->setThreadingModel(osgViewer::Viewer::SingleThreaded);
@@ -123,6 +126,7 @@ DemoWindow::DemoWindow(DemoHost& host, const WindowOptions& options)
   viewer_->addEventHandler(input_.get());
   input_->setForwarding(options.forwardInput);
   hud_.setHelpVisible(options.showHelp);
+  if (host.editorCommands) hud_.setToolHelp(host.editorCommands->helpText());
   viewer_->realize();
   if (!viewer_->isRealized()) throw std::runtime_error("the window could not be set up for drawing");
 }
@@ -146,6 +150,7 @@ void DemoWindow::onResize(int width, int height) {
   // of that window.
   if (options_.forwardInput) host_.viewer->getScene().setWindowSize(width, height);
   viewer_->getCamera()->setViewport(0, 0, width, height);
+  drawList_.resize(width, height);
   hud_.resize(width, height);
 }
 
@@ -163,6 +168,7 @@ void DemoWindow::render() {
   mesh_.update(scene.getCamera());
   sky_.update(scene.getCamera());
   boxes_.update(scene.getPrimitives());
+  drawList_.update(scene.getLastFrame());
   updateCursor();
   updateHud();
   viewer_->updateTraversal();
@@ -266,6 +272,7 @@ void DemoWindow::updateHud() {
   info.graticuleDeg = mesh_.getGraticuleSpacing();
   info.status = status_;
   info.flight = host_.commands->describeFlight();
+  if (host_.editorCommands) info.tools = host_.editorCommands->statusText();
   hud_.update(info);
 }
 

@@ -10,6 +10,7 @@
 #include <osgViewer/Viewer>
 
 #include "BoxLayer.h"
+#include "DrawListLayer.h"
 #include "GlobeMesh.h"
 #include "Hud.h"
 #include "InputBridge.h"
@@ -35,8 +36,9 @@ struct WindowOptions {
 };
 
 /// The demo's window: an OpenSceneGraph viewer with no camera manipulator of its own,
-/// drawing the host's globe, boxes and a heads-up display from the host camera's pose
-/// and frustum. The host decides every camera motion; this class only looks.
+/// drawing the host's globe, boxes, what the scene's last frame submitted (billboards,
+/// labels, points, lines) and a heads-up display from the host camera's pose and
+/// frustum. The host decides every camera motion; this class only looks.
 class DemoWindow {
  public:
   /// Opens the window. Throws std::runtime_error when no window can be opened.
@@ -74,6 +76,7 @@ class DemoWindow {
   GlobeMesh mesh_;
   Sky sky_;
   BoxLayer boxes_;
+  DrawListLayer drawList_;
   Hud hud_;
   osg::ref_ptr<ScreenCapture> capture_;
   osg::ref_ptr<InputBridge> input_;

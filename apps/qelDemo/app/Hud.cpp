@@ -271,6 +271,11 @@ void Hud::resize(int width, int height) {
   layout();
 }
 
+void Hud::setToolHelp(const std::string& lines) {
+  help_->setText(lines.empty() ? std::string(kHelpText) : std::string(kHelpText) + "\nEditing tools\n" + lines,
+                 osgText::String::ENCODING_UTF8);
+}
+
 void Hud::setHelpVisible(bool visible) {
   helpVisible_ = visible;
   help_->setNodeMask(visible ? ~0u : 0u);
@@ -281,6 +286,8 @@ std::string Hud::cursorName(CursorAction action) {
     case CursorAction::Default: return "default";
     case CursorAction::Pan: return "pan";
     case CursorAction::TurnTilt: return "turn/tilt";
+    case CursorAction::ClickPick: return "click pick";
+    case CursorAction::RectanglePick: return "rect. pick";
     default: return "tool " + std::to_string(static_cast<int>(action));
   }
 }
@@ -299,6 +306,7 @@ void Hud::update(const HudInfo& info) {
                 info.undergroundAllowed ? "[underground allowed] " : "", info.topViewFixed ? "[top view fixed]" : "");
   text += line;
   if (!info.flight.empty()) text += "\nFlying   " + info.flight;
+  if (!info.tools.empty()) text += "\n" + info.tools;
   if (text != lastInfo_) {
     info_->setText(text, osgText::String::ENCODING_UTF8);
     lastInfo_ = std::move(text);

@@ -32,6 +32,7 @@ struct HudInfo {
   double graticuleDeg = 10.0;
   std::string status;  ///< e.g. the tour's progress
   std::string flight;  ///< the running flight's kind and the keyframe tour's progress; empty: none
+  std::string tools;   ///< the editing tools' lines (picking mode, last pick); empty: none
 };
 
 /// The heads-up display: the camera read-outs at the top left, a status line at the
@@ -44,6 +45,8 @@ class Hud {
   osg::Camera* getNode() const noexcept { return camera_.get(); }
   void resize(int width, int height);
   void setHelpVisible(bool visible);
+  /// The editing tools' keys, one per line, listed under the demo's own in the help.
+  void setToolHelp(const std::string& lines);
   bool isHelpVisible() const noexcept { return helpVisible_; }
   void update(const HudInfo& info);
 

@@ -14,9 +14,14 @@
 #include "Common/Transforms.h"
 #include "Manipulator/GlobeManipulator.h"
 #include "Manipulator/GlobeManipulatorImpl.h"
+#include "Manipulator/ScenePicker.h"
+#include "Manipulator/ScenePickerImpl.h"
 #include "Scene/BoxPrimitive.h"
 #include "Scene/SceneImpl.h"
+#include "PlaceMarks.h"
+#include "SampleFeatures.h"
 #include "Scene/Terrain.h"
+#include "Viewer/Viewer.h"
 #include "Viewer/ViewerImpl.h"
 
 namespace qel::demo {
@@ -126,11 +131,26 @@ DemoHost DemoHost::create(const DemoHostOptions& options) {
 
   NamedPlaces places = NamedPlaces::find(scene->getGlobe().getTerrain());
   addValleyBoxes(*scene, places);
+  SampleFeatures::add(*scene, places);
+  addPlaceMarks(*scene, places);
 
   auto globeImpl =
       std::shared_ptr<GlobeManipulatorImpl>(host.manipulator->_getImplHandle(), &host.manipulator->_getGlobeImpl());
   host.commands = std::make_shared<AppCommands>(globeImpl, std::move(places));
   host.viewer->addEventHandler(host.commands);
+
+  // The tools' keys before the tools: a tool key reaches the facade, never the tool's
+  // own gestures. The picker registers its handler when it is bound.
+  host.editorCommands = std::make_shared<EditorCommands>();
+  host.viewer->addEventHandler(host.editorCommands);
+  if (ScenePicker* picker = ScenePicker::instance()) {
+    Viewer face(host.viewer);
+    picker->bind(&face);
+    // The picker is one per process: a new host starts with picking off, whatever mode
+    // an earlier binding left it in.
+    picker->stopPicking();
+    host.picking = PickerKeys::install(*host.editorCommands, *picker);
+  }
 
   if (options.startEye) {
     globeImpl->setPosition(options.startEye->first);

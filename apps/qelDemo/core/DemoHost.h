@@ -5,9 +5,11 @@
 #include <utility>
 
 #include "AppCommands.h"
+#include "EditorCommands.h"
 #include "Common/Quaternion.h"
 #include "Common/Vector3.h"
 #include "NamedPlaces.h"
+#include "PickerKeys.h"
 #include "TimingManipulator.h"
 
 namespace qel {
@@ -49,12 +51,18 @@ struct DemoHostOptions {
 
 /// The host side of the demo, without any drawing: a viewer over the procedural globe,
 /// the globe manipulator installed in it, the app's command keys as its first event
-/// handler and a few boxes standing on the terrain. The demo window draws this; the
+/// handler, the editing tools' keys as its second, the scene picker (bound to the viewer,
+/// so its handler comes after both), a few boxes standing on the terrain and the sample
+/// features beside them. The demo window draws this; the
 /// tests build the same thing to check that the window adds no motion of its own.
 struct DemoHost {
   std::shared_ptr<ViewerImpl> viewer;
   std::shared_ptr<GlobeManipulator> manipulator;
   std::shared_ptr<AppCommands> commands;
+  /// The tools' key table (F6–F8 for the picker) and their lines for the display.
+  std::shared_ptr<EditorCommands> editorCommands;
+  /// The picker's keys and the picks made so far; null when the picker is gone.
+  std::shared_ptr<PickerKeys> picking;
   /// Set when `measureLibrary` was asked for.
   std::shared_ptr<TimingManipulator> timing;
 

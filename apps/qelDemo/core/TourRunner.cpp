@@ -18,7 +18,21 @@ namespace qel::demo {
 
 namespace {
 constexpr const char* kProbeName = ".qelDemo-write-probe";
+
+// One row of picks.csv: the objects separated by ';', with any comma or ';' of an id
+// made a space so that the row keeps its four fields.
+void writePickRow(std::ostream& out, std::uint64_t frame, const PickerKeys::Pick& pick) {
+  out << frame << ',' << (pick.rectangle ? "rectangle" : "click") << ',' << pick.objects.size() << ',';
+  for (std::size_t i = 0; i < pick.objects.size(); ++i) {
+    std::string object = pick.objects[i];
+    for (char& c : object) {
+      if (c == ',' || c == ';') c = ' ';
+    }
+    out << (i == 0 ? "" : ";") << object;
+  }
+  out << '\n';
 }
+}  // namespace
 
 void prepareOutputFolder(const std::filesystem::path& dir) {
   std::error_code ec;
@@ -56,6 +70,10 @@ TourRunner::Result TourRunner::run(const InputScript& script, const Hooks& hooks
   std::ofstream marks(out_ / "marks.csv");
   if (!marks) throw std::runtime_error("cannot write " + (out_ / "marks.csv").string());
   marks << "mark,frame,file\n";
+  std::ofstream picks(out_ / "picks.csv");
+  if (!picks) throw std::runtime_error("cannot write " + (out_ / "picks.csv").string());
+  picks << "frame,mode,count,objects\n";
+  std::size_t picksWritten = 0;
 
   ViewerImpl& viewer = *host_.viewer;
   ScriptPlayer player(viewer, script);
@@ -65,6 +83,10 @@ TourRunner::Result TourRunner::run(const InputScript& script, const Hooks& hooks
       const Camera& camera = viewer.getScene().getCamera();
       const double seconds = std::chrono::duration<double>(viewer.getFrameStamp() - start).count();
       poses.write(frame, seconds, camera.getPosition(), camera.getOrientation());
+      if (host_.picking) {
+        const auto& made = host_.picking->picks();
+        for (; picksWritten < made.size(); ++picksWritten) writePickRow(picks, frame, made[picksWritten]);
+      }
     });
     result.frames = frame;
   });
@@ -86,6 +108,8 @@ TourRunner::Result TourRunner::run(const InputScript& script, const Hooks& hooks
   }
   poses.flush();
   marks.flush();
+  picks.flush();
+  if (!picks) throw std::runtime_error("cannot write " + (out_ / "picks.csv").string());
   if (!marks) throw std::runtime_error("cannot write " + (out_ / "marks.csv").string());
   return result;
 }

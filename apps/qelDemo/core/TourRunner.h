@@ -22,8 +22,11 @@ void prepareOutputFolder(const std::filesystem::path& dir);
 std::string markFileName(const std::string& mark);
 
 /// Plays an input script into the demo's host, frame by frame, under the manual clock:
-/// writes `poses.csv` (one row per frame, see PoseCsvWriter) and `marks.csv`
-/// (`mark,frame,file`) into the output folder, and asks for a screenshot at each mark.
+/// writes `poses.csv` (one row per frame, see PoseCsvWriter), `marks.csv`
+/// (`mark,frame,file`) and `picks.csv` (`frame,mode,count,objects`: one row per pick
+/// the scene picker reported, in the frame it happened; mode `click` or `rectangle`,
+/// the objects as `PickerKeys` describes them, separated by `;`) into the output
+/// folder, and asks for a screenshot at each mark.
 class TourRunner {
  public:
   struct Hooks {
