@@ -108,10 +108,7 @@ bool ScenePickerImpl::handle(const GUIEventAdapter& event, const Viewer& viewer)
   if (event.getHandled()) return false;
   if (!clickPicking && !rectanglePicking) return false;
   std::optional<Vector2<int>> position;
-  if (carriesPointerPosition(event.getEventType())) {
-    position = toWindowPixel(event);
-    if (!position) return false;
-  }
+  if (!readPointerPosition(event, position)) return false;
   SceneImpl& sceneImpl = viewer.getScene()._getImplHandle();
   switch (event.getEventType()) {
     case GUIEventAdapter::PUSH: return onPress(event, *position, sceneImpl);

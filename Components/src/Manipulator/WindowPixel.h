@@ -36,4 +36,13 @@ inline bool carriesPointerPosition(std::uint32_t eventType) noexcept {
   }
 }
 
+/// The first step of every tool's `handle`: reads the window pixel of a pointer event
+/// into `position` (left empty for other events). False when the event carries an
+/// unusable position and the tool is to ignore it.
+inline bool readPointerPosition(const GUIEventAdapter& event, std::optional<Vector2<int>>& position) noexcept {
+  if (!carriesPointerPosition(event.getEventType())) return true;
+  position = toWindowPixel(event);
+  return position.has_value();
+}
+
 }  // namespace qel

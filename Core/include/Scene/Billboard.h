@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "Common/Color.h"
@@ -34,7 +35,14 @@ class Billboard : public CollectionElement {
 
   const ConstructorOptions& get() const noexcept { return options_; }
   void setPosition(const Vector3<double>& position) noexcept { options_.position = position; }
-  void setImage(std::string image) { options_.image = std::move(image); }
+  void setImage(std::string image) {
+    if (image == options_.image) return;
+    options_.image = std::move(image);
+    imageSize_.reset();
+  }
+  /// The image's size (pixels) at scale 1: read from the file once per image, the
+  /// default size when it cannot be read.
+  Vector2<int> getImageSize() const;
   void setId(PickId id) { options_.id = std::move(id); }
   void setColor(const Color& color) noexcept { options_.color = color; }
   void setScale(double scale) noexcept { options_.scale = scale; }
@@ -45,6 +53,9 @@ class Billboard : public CollectionElement {
 
  private:
   ConstructorOptions options_;
+  // Read at the first frame that draws the image; a billboard keeps its image for many
+  // frames, and a lookup by path costs more than the rest of its drawing.
+  mutable std::optional<Vector2<int>> imageSize_;
 };
 
 }  // namespace qel

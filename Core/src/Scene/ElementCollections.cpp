@@ -78,6 +78,12 @@ double Label::getTextWidth() const noexcept {
   return width;
 }
 
+Vector2<int> Billboard::getImageSize() const {
+  if (!imageSize_)
+    imageSize_ = readImageSize(options_.image).value_or(Vector2<int>(kDefaultImageSize, kDefaultImageSize));
+  return *imageSize_;
+}
+
 void BillboardCollection::submit(Billboard& element, FrameState& frameState) const {
   const Billboard::ConstructorOptions& o = element.get();
   const Vector3<double> position = getModelMatrix().multiplyByPoint(o.position);
@@ -85,8 +91,7 @@ void BillboardCollection::submit(Billboard& element, FrameState& frameState) con
   item.image = o.image;
   item.color = o.color;
   const std::optional<ProjectedPoint> at = projectForDrawing(frameState, position, isDepthTestEnabled());
-  const Vector2<int> image =
-      readImageSize(o.image).value_or(Vector2<int>(Billboard::kDefaultImageSize, Billboard::kDefaultImageSize));
+  const Vector2<int> image = element.getImageSize();
   placeBox(item, at, o.pixelOffset, o.horizontalOrigin, o.verticalOrigin,
            Vector2<double>(image.x * o.scale, image.y * o.scale));
   item.shown = isShow() && o.show && at && at->visible && o.scale > 0.0;
