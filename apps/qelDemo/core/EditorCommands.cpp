@@ -4,9 +4,27 @@
 
 namespace qel::demo {
 
-void EditorCommands::bindKey(std::int32_t key, std::string keyName, std::string help, Action action) {
+void EditorCommands::bindKey(std::int32_t key, std::string keyName, std::string help, Action action,
+                             std::int32_t modifiers) {
   if (!action) return;
-  bindings_[key] = Binding{key, std::move(keyName), std::move(help), std::move(action)};
+  bindings_[key] = Binding{key, std::move(keyName), std::move(help), std::move(action), modifiers, {}};
+}
+
+void EditorCommands::bindToolKey(std::int32_t key, std::string keyName, std::string help, const std::string& tool,
+                                 Action action) {
+  if (!action) return;
+  Binding& row = bindings_[key];
+  if (!row.toolActions.empty() || !row.action) {
+    row.toolActions[tool] = std::move(action);
+  } else {
+    row.toolActions = {{tool, std::move(action)}};
+  }
+  row.key = key;
+  row.keyName = std::move(keyName);
+  row.help = std::move(help);
+  row.modifiers = 0;
+  // A shared row runs through its tools' actions; this one only marks it as bound.
+  row.action = [] {};
 }
 
 bool EditorCommands::unbindKey(std::int32_t key) { return bindings_.erase(key) != 0; }
@@ -52,13 +70,25 @@ bool EditorCommands::handle(const GUIEventAdapter& ea, const Viewer& viewer) {
   (void)viewer;
   if (ea.getHandled()) return false;
   const auto type = ea.getEventType();
-  if (type != GUIEventAdapter::KEYDOWN && type != GUIEventAdapter::KEYUP) return false;
+  if (type != GUIEventAdapter::KEYDOWN && type != GUIEventAdapter::KEYUP) {
+    if (type == GUIEventAdapter::PUSH || type == GUIEventAdapter::RELEASE || type == GUIEventAdapter::DRAG ||
+        type == GUIEventAdapter::MOVE || type == GUIEventAdapter::DOUBLECLICK || type == GUIEventAdapter::SCROLL) {
+      pointer_ = {static_cast<int>(ea.getX()), static_cast<int>(ea.getY())};
+    }
+    return false;
+  }
   const auto row = bindings_.find(ea.getKey());
   if (row == bindings_.end()) return false;
+  const std::int32_t needed = row->second.modifiers;
+  if (needed != 0 && (ea.getModKeyMask() & needed) != needed) return false;
   if (type == GUIEventAdapter::KEYDOWN) {
     // A copy: the action may rebind its own key.
-    const Action action = row->second.action;
-    action();
+    Action action = row->second.action;
+    if (!row->second.toolActions.empty()) {
+      const auto tool = row->second.toolActions.find(activeTool_);
+      action = tool == row->second.toolActions.end() ? Action{} : tool->second;
+    }
+    if (action) action();
   }
   return true;
 }
