@@ -3,6 +3,8 @@
 // under the pointer to the editor of its kind, Ctrl+Z needs its Control, Insert and Delete
 // toggle the polyline editor's modes.
 #include <cstdint>
+#include <map>
+#include <optional>
 #include <string>
 #include <vector>
 

@@ -16,6 +16,7 @@
 #include "Manipulator/GlobeManipulatorImpl.h"
 #include "Manipulator/PointEditor.h"
 #include "Manipulator/PolylineEditor.h"
+#include "Manipulator/PolylineEditorImpl.h"
 #include "Manipulator/ScenePicker.h"
 #include "Manipulator/ScenePickerImpl.h"
 #include "Scene/BoxPrimitive.h"
