@@ -29,6 +29,17 @@ void EditorCommands::bindToolKey(std::int32_t key, std::string keyName, std::str
 
 bool EditorCommands::unbindKey(std::int32_t key) { return bindings_.erase(key) != 0; }
 
+void EditorCommands::setActiveTool(std::string tool) {
+  activeTool_ = std::move(tool);
+  // A copy: a listener may add another.
+  const std::vector<Action> listeners = toolListeners_;
+  for (const Action& listener : listeners) listener();
+}
+
+void EditorCommands::addToolListener(Action listener) {
+  if (listener) toolListeners_.push_back(std::move(listener));
+}
+
 std::vector<EditorCommands::Binding> EditorCommands::bindings() const {
   std::vector<Binding> rows;
   rows.reserve(bindings_.size());

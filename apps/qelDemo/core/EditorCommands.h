@@ -50,7 +50,10 @@ class EditorCommands : public GUIEventHandler {
   void bindToolKey(std::int32_t key, std::string keyName, std::string help, const std::string& tool, Action action);
 
   /// The tool the shared keys act on ("" none): the one whose key last started it.
-  void setActiveTool(std::string tool) { activeTool_ = std::move(tool); }
+  /// Tells every tool listener, so that a tool switched away from can say so.
+  void setActiveTool(std::string tool);
+  /// Called after each `setActiveTool`.
+  void addToolListener(Action listener);
   const std::string& activeTool() const noexcept { return activeTool_; }
 
   /// The pointer's last window position (pixels, origin top left) seen in a pointer
@@ -81,6 +84,7 @@ class EditorCommands : public GUIEventHandler {
   std::map<std::int32_t, Binding> bindings_;
   std::map<std::string, std::string> status_;
   std::string activeTool_;
+  std::vector<Action> toolListeners_;
   Vector2<int> pointer_{0, 0};
 };
 

@@ -62,6 +62,16 @@ std::shared_ptr<PointEditorKeys> PointEditorKeys::install(EditorCommands& comman
                              std::to_string(kind) + ")";
         self->refresh();
       });
+  // Another editor taking over ends this one's drawing and editing.
+  commands.addToolListener([weak] {
+    auto self = weak.lock();
+    if (!self) return;
+    // g hands a feature to the editor of its kind: that one now edits (F2 and F3 say
+    // "drawing" right after).
+    const bool active = self->commands_.activeTool() == kPointTool;
+    if (active && self->mode_.empty()) self->setMode("editing");
+    if (!active && !self->mode_.empty()) self->setMode("");
+  });
   keys->refresh();
   return keys;
 }
