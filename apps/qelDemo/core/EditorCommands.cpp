@@ -1,5 +1,6 @@
 #include "EditorCommands.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace qel::demo {
@@ -48,13 +49,16 @@ std::vector<EditorCommands::Binding> EditorCommands::bindings() const {
 }
 
 std::string EditorCommands::helpText() const {
-  // The key names are padded to one column, as in the rest of the help.
+  // The key names are padded to one column, as in the rest of the help; a longer name
+  // ("Ctrl+Z") widens the column for every row, keeping a space after it.
   constexpr std::size_t kKeyColumn = 5;
+  std::size_t column = kKeyColumn;
+  for (const auto& [key, binding] : bindings_) column = std::max(column, binding.keyName.size() + 1);
   std::string text;
   for (const auto& [key, binding] : bindings_) {
     if (!text.empty()) text += '\n';
     std::string name = binding.keyName;
-    if (name.size() < kKeyColumn) name.resize(kKeyColumn, ' ');
+    name.resize(column, ' ');
     text += "  " + name + binding.help;
   }
   return text;
