@@ -43,7 +43,7 @@ std::shared_ptr<PointEditorKeys> PointEditorKeys::install(EditorCommands& comman
   });
   bindEditUnderPointer(commands, scene);
   keys->stoppedListener_ =
-      editor.getStoppedEvent()->addEventListener([weak](std::shared_ptr<Feature::Feature> feature, bool drawn) {
+      editor.getStoppedEvent()->addEventListener([weak](const std::shared_ptr<Feature::Feature>& feature, bool drawn) {
         auto self = weak.lock();
         if (!self) return;
         if (drawn && feature) {
@@ -54,7 +54,7 @@ std::shared_ptr<PointEditorKeys> PointEditorKeys::install(EditorCommands& comman
         self->refresh();
       });
   keys->changedListener_ = editor.getGeometryChangedEvent()->addEventListener(
-      [weak](std::shared_ptr<Feature::Geometry> geometry, int index, int kind) {
+      [weak](const std::shared_ptr<Feature::Geometry>& geometry, int index, int kind) {
         auto self = weak.lock();
         if (!self) return;
         ++self->changedCount_;

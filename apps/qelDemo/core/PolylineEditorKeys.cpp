@@ -80,7 +80,7 @@ std::shared_ptr<PolylineEditorKeys> PolylineEditorKeys::install(EditorCommands& 
   });
   bindEditUnderPointer(commands, scene);
   keys->stoppedListener_ =
-      editor.getStoppedEvent()->addEventListener([weak](std::shared_ptr<Feature::Feature> feature, bool drawn) {
+      editor.getStoppedEvent()->addEventListener([weak](const std::shared_ptr<Feature::Feature>& feature, bool drawn) {
         auto self = weak.lock();
         if (!self) return;
         if (drawn && feature) {
@@ -91,7 +91,7 @@ std::shared_ptr<PolylineEditorKeys> PolylineEditorKeys::install(EditorCommands& 
         self->refresh();
       });
   keys->changedListener_ = editor.getGeometryChangedEvent()->addEventListener(
-      [weak](std::shared_ptr<Feature::Geometry> geometry, int index, int kind) {
+      [weak](const std::shared_ptr<Feature::Geometry>& geometry, int index, int kind) {
         auto self = weak.lock();
         if (!self) return;
         ++self->changedCount_;
