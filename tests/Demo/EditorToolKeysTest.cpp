@@ -110,6 +110,8 @@ TEST(EditorKeys, GEditsTheFeatureUnderThePointerWithTheEditorOfItsKind) {
   EXPECT_EQ(pointEditor().getFeature()->getId(), std::optional<std::int64_t>(1));
   EXPECT_EQ(lineEditor().getFeature(), nullptr);
   EXPECT_EQ(host.editorCommands->activeTool(), "point editor");
+  EXPECT_NE(host.editorCommands->statusText().find("Points: editing"), std::string::npos)
+      << host.editorCommands->statusText();
 
   host.viewer->queueEvent(
       GUIEventAdapter::makeMove(static_cast<float>(anchors.at(5).x), static_cast<float>(anchors.at(5).y)));
@@ -119,6 +121,8 @@ TEST(EditorKeys, GEditsTheFeatureUnderThePointerWithTheEditorOfItsKind) {
   EXPECT_EQ(lineEditor().getFeature()->getId(), std::optional<std::int64_t>(5));
   EXPECT_EQ(pointEditor().getFeature(), nullptr) << "the point editing ended";
   EXPECT_EQ(host.editorCommands->activeTool(), "polyline editor");
+  EXPECT_NE(host.editorCommands->statusText().find("Lines: editing"), std::string::npos);
+  EXPECT_NE(host.editorCommands->statusText().find("Points: off"), std::string::npos);
   // Ending it hands the line back as edited, not drawn: nothing is added to the scene.
   press(host, Key::Return);
   press(host, Key::Return);

@@ -47,6 +47,18 @@ void activate(EditorCommands& commands, const std::string& tool) {
   commands.setActiveTool(tool);
 }
 
+namespace {
+
+// Makes `tool` the active editor for editing a feature: an editor that was drawing says
+// "editing" now (its listener sets that mode when it becomes active from none).
+void activateForEditing(EditorCommands& commands, const std::string& tool) {
+  activate(commands, tool);
+  commands.setActiveTool("");
+  commands.setActiveTool(tool);
+}
+
+}  // namespace
+
 void bindEditUnderPointer(EditorCommands& commands, SceneImpl& scene) {
   commands.bindKey('g', "g", "edit the point or line under the pointer", [&commands, &scene] {
     const std::shared_ptr<PickObject> found = scene.pick(commands.pointer(), kPickSize, kPickSize).lock();
@@ -56,12 +68,12 @@ void bindEditUnderPointer(EditorCommands& commands, SceneImpl& scene) {
     if (!geometry) return;
     if (geometry->getType() == Feature::GeometryType::Point) {
       if (PointEditor* editor = PointEditor::instance()) {
-        activate(commands, kPointTool);
+        activateForEditing(commands, kPointTool);
         editor->startEditing(feature);
       }
     } else if (geometry->getType() == Feature::GeometryType::Polyline) {
       if (PolylineEditor* editor = PolylineEditor::instance()) {
-        activate(commands, kPolylineTool);
+        activateForEditing(commands, kPolylineTool);
         editor->startEditing(feature);
       }
     }
