@@ -15,6 +15,7 @@
 #include "Common/ModulePath.h"
 #include "DrawListLayer.h"
 #include "Scene/DrawList.h"
+#include "Scene/Label.h"
 
 namespace {
 
@@ -268,5 +269,67 @@ INSTANTIATE_TEST_SUITE_P(Cases, DrawListLayerNothing,
                                            NothingCase{"ZeroWidthLine", line(0.0)},
                                            NothingCase{"UnknownKind", ofKind(200)}),
                          [](const ::testing::TestParamInfo<NothingCase>& info) { return info.param.name; });
+
+// A label asking for a background gets a quad of its background colour around the
+// drawn text, grown by its padding; without the request, or without a label behind the
+// item (an entity's text), there is none.
+struct BackgroundCase {
+  std::string name;
+  bool fromLabel;
+  bool showBackground;
+  double padding;
+  bool expectQuad;
+};
+
+class LabelBackground : public ::testing::TestWithParam<BackgroundCase> {};
+
+TEST_P(LabelBackground, SurroundsTheTextByItsPadding) {
+  const BackgroundCase& c = GetParam();
+  qel::Label::ConstructorOptions options;
+  options.text = "平距：100.50";
+  options.fontSize = 16.0;
+  options.showBackground = c.showBackground;
+  options.backgroundPadding = c.padding;
+  options.backgroundColor = {0.2f, 0.3f, 0.4f, 0.8f};
+  qel::Label source(options);
+  DrawItem label;
+  label.kind = DrawKind::Label;
+  label.text = options.text;
+  label.box = {50.0, 80.0, 150.0, 96.0};
+  label.color = {1.0f, 1.0f, 1.0f, 1.0f};
+  if (c.fromLabel) label.element = &source;
+  qel::DrawList list;
+  list.reset(kWidth, kHeight);
+  list.add(label);
+  qel::demo::DrawListLayer layer(kWidth, kHeight);
+  layer.update(list);
+  const Shapes s = shapesOf(layer);
+  if (!c.expectQuad) {
+    EXPECT_EQ(s.vertices, 0u);
+    return;
+  }
+  ASSERT_EQ(s.vertices, 6u) << "two triangles";
+  const auto* text = dynamic_cast<const osgText::Text*>(layer.getGeode().getDrawable(1));
+  ASSERT_NE(text, nullptr);
+  const osg::BoundingBox& bb = text->getBoundingBox();
+  // A negative padding is no padding.
+  const float pad = static_cast<float>(std::max(0.0, c.padding));
+  EXPECT_NEAR(s.xMin, bb.xMin() - pad, 1e-3);
+  EXPECT_NEAR(s.xMax, bb.xMax() + pad, 1e-3);
+  EXPECT_NEAR(s.yMin, bb.yMin() - pad, 1e-3);
+  EXPECT_NEAR(s.yMax, bb.yMax() + pad, 1e-3);
+  // The text sits on the box's bottom left corner (layer y 304), inside the quad.
+  EXPECT_LE(s.xMin, 50.0f - pad + 1e-3f);
+  EXPECT_LE(s.yMin, 304.0f);
+  EXPECT_EQ(s.lastColor, osg::Vec4(0.2f, 0.3f, 0.4f, 0.8f));
+}
+
+INSTANTIATE_TEST_SUITE_P(Labels, LabelBackground,
+                         ::testing::Values(BackgroundCase{"Padded", true, true, 4.0, true},
+                                           BackgroundCase{"NoPadding", true, true, 0.0, true},
+                                           BackgroundCase{"NegativePaddingIsNone", true, true, -3.0, true},
+                                           BackgroundCase{"NotAsked", true, false, 4.0, false},
+                                           BackgroundCase{"NoLabelBehind", false, true, 4.0, false}),
+                         [](const ::testing::TestParamInfo<BackgroundCase>& info) { return info.param.name; });
 
 }  // namespace

@@ -135,6 +135,10 @@ TEST(EditorCommandTable, ALaterBindingReplacesTheRowAndTheHelpFollows) {
   EXPECT_FALSE(commands.handle(GUIEventAdapter::makeKeyDown(Key::F9, 0), face));
   // In key order, F2 before F7, each once.
   EXPECT_EQ(commands.helpText(), "  F2   point editor\n  F7   something else");
+  // A longer key name widens the column for every row (Return's code sorts first).
+  commands.bindKey(qel::Key::Return, "Return", "end", [] {});
+  EXPECT_EQ(commands.helpText(), "  Return end\n  F2     point editor\n  F7     something else");
+  commands.unbindKey(qel::Key::Return);
   EXPECT_TRUE(commands.unbindKey(Key::F2));
   EXPECT_FALSE(commands.handle(GUIEventAdapter::makeKeyDown(Key::F2, 0), face));
 }

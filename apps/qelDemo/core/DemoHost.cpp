@@ -14,6 +14,9 @@
 #include "Common/Transforms.h"
 #include "Manipulator/GlobeManipulator.h"
 #include "Manipulator/GlobeManipulatorImpl.h"
+#include "Manipulator/PointEditor.h"
+#include "Manipulator/PolylineEditor.h"
+#include "Manipulator/PolylineEditorImpl.h"
 #include "Manipulator/ScenePicker.h"
 #include "Manipulator/ScenePickerImpl.h"
 #include "Scene/BoxPrimitive.h"
@@ -150,6 +153,20 @@ DemoHost DemoHost::create(const DemoHostOptions& options) {
     // an earlier binding left it in.
     picker->stopPicking();
     host.picking = PickerKeys::install(*host.editorCommands, *picker);
+  }
+  // The editors are one per process too: a new host ends whatever an earlier one left
+  // them doing (posted after the bind, so it runs on this host's first frame).
+  if (PointEditor* editor = PointEditor::instance()) {
+    Viewer face(host.viewer);
+    editor->bind(&face);
+    editor->stopEditing(true, true);
+    host.pointEditing = PointEditorKeys::install(*host.editorCommands, *editor, *scene);
+  }
+  if (PolylineEditor* editor = PolylineEditor::instance()) {
+    Viewer face(host.viewer);
+    editor->bind(&face);
+    editor->stopEditing(true, true);
+    host.lineEditing = PolylineEditorKeys::install(*host.editorCommands, *editor, *scene);
   }
 
   if (options.startEye) {

@@ -10,6 +10,8 @@
 #include "Common/Vector3.h"
 #include "NamedPlaces.h"
 #include "PickerKeys.h"
+#include "PointEditorKeys.h"
+#include "PolylineEditorKeys.h"
 #include "TimingManipulator.h"
 
 namespace qel {
@@ -63,6 +65,11 @@ struct DemoHost {
   std::shared_ptr<EditorCommands> editorCommands;
   /// The picker's keys and the picks made so far; null when the picker is gone.
   std::shared_ptr<PickerKeys> picking;
+  /// The point editor's keys (F2, Return, g) and its hand-overs; null when it is gone.
+  std::shared_ptr<PointEditorKeys> pointEditing;
+  /// The polyline editor's keys (F3, Return, Ctrl+Z, Insert, Delete, m, v); null when
+  /// it is gone.
+  std::shared_ptr<PolylineEditorKeys> lineEditing;
   /// Set when `measureLibrary` was asked for.
   std::shared_ptr<TimingManipulator> timing;
 

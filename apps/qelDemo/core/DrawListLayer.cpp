@@ -14,6 +14,7 @@
 #include "Common/Math.h"
 #include "Common/ModulePath.h"
 #include "Scene/DrawList.h"
+#include "Scene/Label.h"
 
 namespace qel::demo {
 
@@ -289,6 +290,23 @@ void DrawListLayer::drawLabel(const DrawItem& item) {
   text->setPosition(toLayer(item.box.x0, item.box.y1));
   text->setCharacterSize(static_cast<float>(size));
   text->setColor(toOsg(item.color));
+  // The background is not part of the draw item: it is read from the label the item came
+  // from (a label a feature's entity drew has none to read, and is drawn without).
+  const auto* label = dynamic_cast<const Label*>(item.element);
+  if (label != nullptr && label->get().showBackground) {
+    const double padding = std::isfinite(label->get().backgroundPadding) && label->get().backgroundPadding > 0.0
+                               ? label->get().backgroundPadding
+                               : 0.0;
+    const float pad = static_cast<float>(padding);
+    // The text's own extent (all its lines) in layer pixels; the shapes are drawn first,
+    // so the quad lies under the glyphs.
+    const osg::BoundingBox& bb = text->getBoundingBox();
+    const osg::Vec3 a(bb.xMin() - pad, bb.yMin() - pad, 0.0f), b(bb.xMax() + pad, bb.yMin() - pad, 0.0f);
+    const osg::Vec3 c(bb.xMax() + pad, bb.yMax() + pad, 0.0f), d(bb.xMin() - pad, bb.yMax() + pad, 0.0f);
+    const osg::Vec4 color = toOsg(label->get().backgroundColor);
+    addTriangle(a, b, c, color);
+    addTriangle(a, c, d, color);
+  }
   geode_->addDrawable(text);
 }
 

@@ -23,7 +23,8 @@ namespace qel::demo {
 
 /// Draws what the scene's last frame submitted (its draw list) over the globe: billboards
 /// with their images, labels in a CJK-capable font, points, lines with their pixel
-/// widths and filled areas with their holes. Every item carries where it landed in the window (its box, or a line's
+/// widths and filled areas with their holes; a label asking for a background gets it
+/// under its text. Every item carries where it landed in the window (its box, or a line's
 /// window path), so this layer draws in window pixels and never projects anything itself: what is seen is exactly what
 /// the picks test. Hidden items are not drawn.
 ///

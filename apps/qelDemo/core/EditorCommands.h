@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "Common/Vector2.h"
 #include "Viewer/GUIEventHandler.h"
 
 namespace qel::demo {
@@ -31,11 +32,33 @@ class EditorCommands : public GUIEventHandler {
     std::string keyName;  ///< as the help shows it ("F6")
     std::string help;     ///< what the key does, a few words
     Action action;
+    /// Modifier bits (`ModKey`) that must be held for the row to fire (0: any, so
+    /// Shift+F6 is F6). Without them the key is left to later handlers.
+    std::int32_t modifiers = 0;
+    /// Keys several tools share (Return): the action of each tool, run for the active
+    /// tool only. Empty for a key of one tool (`action`).
+    std::map<std::string, Action> toolActions;
   };
 
   /// Adds a key, or replaces the row of a key already bound (a later tool wins). A key
   /// without an action is ignored. Modifiers are not part of a key: Shift+F6 is F6.
-  void bindKey(std::int32_t key, std::string keyName, std::string help, Action action);
+  void bindKey(std::int32_t key, std::string keyName, std::string help, Action action, std::int32_t modifiers = 0);
+  /// Adds `tool`'s action to a key several tools share: the key runs the action of the
+  /// active tool (`setActiveTool`) and nothing while no tool with an action for it is
+  /// active (the key is still used). Replaces a single-tool row of the same key; the help
+  /// text is the last one given. An empty action is ignored.
+  void bindToolKey(std::int32_t key, std::string keyName, std::string help, const std::string& tool, Action action);
+
+  /// The tool the shared keys act on ("" none): the one whose key last started it.
+  /// Tells every tool listener, so that a tool switched away from can say so.
+  void setActiveTool(std::string tool);
+  /// Called after each `setActiveTool`.
+  void addToolListener(Action listener);
+  const std::string& activeTool() const noexcept { return activeTool_; }
+
+  /// The pointer's last window position (pixels, origin top left) seen in a pointer
+  /// event, for keys that act on what lies under the pointer; (0, 0) before any.
+  Vector2<int> pointer() const noexcept { return pointer_; }
   /// Takes a key out of the table; false when it was not bound.
   bool unbindKey(std::int32_t key);
   bool isBound(std::int32_t key) const noexcept { return bindings_.count(key) != 0; }
@@ -54,12 +77,15 @@ class EditorCommands : public GUIEventHandler {
   using GUIEventHandler::handle;
   /// Runs the action of a bound key when it goes down and uses both halves of the key
   /// (down and up), so no later handler sees a tool key. Every other event, and any
-  /// event already handled, is left alone.
+  /// event already handled, is left alone (pointer events only update `pointer`).
   bool handle(const GUIEventAdapter& ea, const Viewer& viewer) override;
 
  private:
   std::map<std::int32_t, Binding> bindings_;
   std::map<std::string, std::string> status_;
+  std::string activeTool_;
+  std::vector<Action> toolListeners_;
+  Vector2<int> pointer_{0, 0};
 };
 
 }  // namespace qel::demo

@@ -9,9 +9,13 @@
 #include "Data/DataSourceDisplay.h"
 #include "Feature/Feature.h"
 #include "Feature/FeatureGroup.h"
+#include "Feature/BillboardSymbol.h"
 #include "Feature/PointGeometry.h"
+#include "Feature/PointStyle.h"
+#include "Feature/PointSymbol.h"
 #include "Feature/PolylineGeometry.h"
 #include "Feature/Style.h"
+#include "Manipulator/HandleImages.h"
 #include "NamedPlaces.h"
 #include "Scene/SceneImpl.h"
 
@@ -37,6 +41,25 @@ const std::array<SampleFeature, 6> kFeatures{{
     {5, {{-900.0, -900.0}, {0.0, -1000.0}, {900.0, -900.0}}},
     {6, {{3500.0, 2500.0}}},
 }};
+
+// A point is a marker standing on its anchor (the editors' marker image) over a small
+// round point at the anchor itself, which keeps the anchor pickable where the marker's
+// tip leaves a gap.
+constexpr double kAnchorPointPixels = 6.0;  // a small dot, under the marker's tip
+const Color kAnchorPointColor{1.0f, 0.85f, 0.2f, 1.0f};
+
+std::shared_ptr<Feature::Style> pointStyle() {
+  auto style = std::make_shared<Feature::PointStyle>(HeightReference::ClampToGround);
+  auto marker = std::make_shared<Feature::BillboardSymbol>();
+  marker->setImage(HandleImages::markerPath());
+  marker->setVerticalOrigin(Feature::BillboardSymbol::kVerticalOriginBottom);
+  style->setBillboardSymbol(marker);
+  auto dot = std::make_shared<Feature::PointSymbol>();
+  dot->setPixelSize(kAnchorPointPixels);
+  dot->setColor(kAnchorPointColor);
+  style->setPointSymbol(dot);
+  return style;
+}
 
 std::vector<Cartographic> vertices(const NamedPlaces& places, const SampleFeature& sample) {
   const NamedPlace* valley = places.forKey(kValleyKey);
@@ -65,10 +88,11 @@ void SampleFeatures::add(SceneImpl& scene, const NamedPlaces& places) {
     auto feature = std::make_shared<Feature::Feature>(sample.id);
     if (at.size() == 1) {
       feature->setGeometry(std::make_shared<Feature::PointGeometry>(at.front()));
+      feature->setStyle(pointStyle());
     } else {
       feature->setGeometry(std::make_shared<Feature::PolylineGeometry>(std::move(at)));
+      feature->setStyle(std::make_shared<Feature::Style>(HeightReference::ClampToGround));
     }
-    feature->setStyle(std::make_shared<Feature::Style>(HeightReference::ClampToGround));
     root->add(feature);
   }
 }

@@ -15,7 +15,8 @@ class NamedPlaces;
 
 /// The features the demo puts in the valley for the picker to find: a few points and a
 /// line on the ground near the valley's boxes, and one point further off, all in the
-/// root group of the scene's default data source, clamped to the ground.
+/// root group of the scene's default data source, clamped to the ground. The points are
+/// drawn as markers (the editors' marker image standing on the point, a dot at it).
 ///
 /// | id | what | where (east, north of the valley's view target) |
 /// |---|---|---|
