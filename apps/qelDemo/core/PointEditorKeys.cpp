@@ -42,52 +42,12 @@ std::shared_ptr<PointEditorKeys> PointEditorKeys::install(EditorCommands& comman
     }
   });
   bindEditUnderPointer(commands, scene);
-  keys->stoppedListener_ =
-      editor.getStoppedEvent()->addEventListener([weak](const std::shared_ptr<Feature::Feature>& feature, bool drawn) {
-        auto self = weak.lock();
-        if (!self) return;
-        if (drawn && feature) {
-          keepInScene(self->scene_, feature);
-          self->drawn_.push_back(feature);
-        }
-        self->stopped_.push_back("stopped (" + describeFeature(feature) + (drawn ? ", drawn)" : ", edited)"));
-        self->refresh();
-      });
-  keys->changedListener_ = editor.getGeometryChangedEvent()->addEventListener(
-      [weak](const std::shared_ptr<Feature::Geometry>& geometry, int index, int kind) {
-        auto self = weak.lock();
-        if (!self) return;
-        ++self->changedCount_;
-        self->lastChanged_ = "geometry changed (" + describeGeometry(geometry) + ", " + std::to_string(index) + ", " +
-                             std::to_string(kind) + ")";
-        self->refresh();
-      });
-  // Another editor taking over ends this one's drawing and editing.
-  commands.addToolListener([weak] {
-    auto self = weak.lock();
-    if (!self) return;
-    // g hands a feature to the editor of its kind: that one now edits (F2 and F3 say
-    // "drawing" right after).
-    const bool active = self->commands_.activeTool() == kPointTool;
-    if (active && self->mode_.empty()) self->setMode("editing");
-    if (!active && !self->mode_.empty()) self->setMode("");
-  });
-  keys->refresh();
+  followEvents(weak, editor, commands, kPointTool);
   return keys;
 }
 
 PointEditorKeys::PointEditorKeys(EditorCommands& commands, PointEditor& editor, SceneImpl& scene)
-    : commands_(commands), editor_(editor), scene_(scene) {}
-
-PointEditorKeys::~PointEditorKeys() {
-  removeListener(stoppedListener_);
-  removeListener(changedListener_);
-}
-
-void PointEditorKeys::setMode(std::string mode) {
-  mode_ = std::move(mode);
-  refresh();
-}
+    : EditorKeysBase(commands, scene), editor_(editor) {}
 
 void PointEditorKeys::refresh() { commands_.setStatus(kPointTool, statusLine()); }
 

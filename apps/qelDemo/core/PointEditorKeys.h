@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "EditorKeysBase.h"
+
 namespace qel {
 class FunctionWrapper;
 class PointEditor;
@@ -31,40 +33,24 @@ class EditorCommands;
 /// A drawn point the editor hands over is put back into the scene's default data source
 /// (the editor takes it out), so it stays on the globe. Both events go to the display with
 /// their arguments. Main thread only; it stops listening when destroyed.
-class PointEditorKeys : public std::enable_shared_from_this<PointEditorKeys> {
+class PointEditorKeys : public std::enable_shared_from_this<PointEditorKeys>,
+                        public EditorKeysBase<PointEditorKeys, PointEditor> {
  public:
   /// Binds F2, Return (for this tool) and g in `commands` and listens to `editor`'s
   /// events. The keys hold the returned object weakly: once it is gone they do nothing.
   static std::shared_ptr<PointEditorKeys> install(EditorCommands& commands, PointEditor& editor, SceneImpl& scene);
-  ~PointEditorKeys();
   PointEditorKeys(const PointEditorKeys&) = delete;
   PointEditorKeys& operator=(const PointEditorKeys&) = delete;
 
-  /// Features handed over as drawn, in order (each was put back into the scene).
-  const std::vector<std::shared_ptr<Feature::Feature>>& drawn() const noexcept { return drawn_; }
-  /// Every stopped event, as the display shows it ("stopped (new feature, drawn)").
-  const std::vector<std::string>& stoppedLines() const noexcept { return stopped_; }
-  std::size_t geometryChangedCount() const noexcept { return changedCount_; }
-  /// "drawing", "editing" or "" (off): what the keys last asked for.
-  const std::string& mode() const noexcept { return mode_; }
   std::string statusLine() const;
 
  private:
+  friend class EditorKeysBase<PointEditorKeys, PointEditor>;
   PointEditorKeys(EditorCommands& commands, PointEditor& editor, SceneImpl& scene);
-  void setMode(std::string mode);
   void refresh();
 
-  EditorCommands& commands_;
   PointEditor& editor_;
-  SceneImpl& scene_;
   bool styled_ = false;
-  std::string mode_;
-  std::vector<std::shared_ptr<Feature::Feature>> drawn_;
-  std::vector<std::string> stopped_;
-  std::size_t changedCount_ = 0;
-  std::string lastChanged_;
-  std::weak_ptr<FunctionWrapper> stoppedListener_;
-  std::weak_ptr<FunctionWrapper> changedListener_;
 };
 
 }  // namespace qel::demo

@@ -79,52 +79,12 @@ std::shared_ptr<PolylineEditorKeys> PolylineEditorKeys::install(EditorCommands& 
     }
   });
   bindEditUnderPointer(commands, scene);
-  keys->stoppedListener_ =
-      editor.getStoppedEvent()->addEventListener([weak](const std::shared_ptr<Feature::Feature>& feature, bool drawn) {
-        auto self = weak.lock();
-        if (!self) return;
-        if (drawn && feature) {
-          keepInScene(self->scene_, feature);
-          self->drawn_.push_back(feature);
-        }
-        self->stopped_.push_back("stopped (" + describeFeature(feature) + (drawn ? ", drawn)" : ", edited)"));
-        self->refresh();
-      });
-  keys->changedListener_ = editor.getGeometryChangedEvent()->addEventListener(
-      [weak](const std::shared_ptr<Feature::Geometry>& geometry, int index, int kind) {
-        auto self = weak.lock();
-        if (!self) return;
-        ++self->changedCount_;
-        self->lastChanged_ = "geometry changed (" + describeGeometry(geometry) + ", " + std::to_string(index) + ", " +
-                             std::to_string(kind) + ")";
-        self->refresh();
-      });
-  // Another editor taking over ends this one's drawing and editing.
-  commands.addToolListener([weak] {
-    auto self = weak.lock();
-    if (!self) return;
-    // g hands a feature to the editor of its kind: that one now edits (F2 and F3 say
-    // "drawing" right after).
-    const bool active = self->commands_.activeTool() == kPolylineTool;
-    if (active && self->mode_.empty()) self->setMode("editing");
-    if (!active && !self->mode_.empty()) self->setMode("");
-  });
-  keys->refresh();
+  followEvents(weak, editor, commands, kPolylineTool);
   return keys;
 }
 
 PolylineEditorKeys::PolylineEditorKeys(EditorCommands& commands, PolylineEditor& editor, SceneImpl& scene)
-    : commands_(commands), editor_(editor), scene_(scene) {}
-
-PolylineEditorKeys::~PolylineEditorKeys() {
-  removeListener(stoppedListener_);
-  removeListener(changedListener_);
-}
-
-void PolylineEditorKeys::setMode(std::string mode) {
-  mode_ = std::move(mode);
-  refresh();
-}
+    : EditorKeysBase(commands, scene), editor_(editor) {}
 
 void PolylineEditorKeys::refresh() { commands_.setStatus(kPolylineTool, statusLine()); }
 

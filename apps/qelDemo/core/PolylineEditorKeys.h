@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "EditorKeysBase.h"
+
 namespace qel {
 class FunctionWrapper;
 class PolylineEditor;
@@ -33,47 +35,34 @@ class EditorCommands;
 /// The editor only takes the switches; the demo keeps them itself to toggle them (the
 /// editor's queries would wait on the main thread the keys run on). A drawn line the editor hands over is put back into
 /// the scene's default data source, so it stays on the globe. Main thread only; it stops listening when destroyed.
-class PolylineEditorKeys : public std::enable_shared_from_this<PolylineEditorKeys> {
+class PolylineEditorKeys : public std::enable_shared_from_this<PolylineEditorKeys>,
+                           public EditorKeysBase<PolylineEditorKeys, PolylineEditor> {
  public:
   /// Binds its keys (and g, see `editorkeys::bindEditUnderPointer`) in `commands` and
   /// listens to `editor`'s events. The keys hold the returned object weakly.
   static std::shared_ptr<PolylineEditorKeys> install(EditorCommands& commands, PolylineEditor& editor,
                                                      SceneImpl& scene);
-  ~PolylineEditorKeys();
   PolylineEditorKeys(const PolylineEditorKeys&) = delete;
   PolylineEditorKeys& operator=(const PolylineEditorKeys&) = delete;
 
-  const std::vector<std::shared_ptr<Feature::Feature>>& drawn() const noexcept { return drawn_; }
-  const std::vector<std::string>& stoppedLines() const noexcept { return stopped_; }
-  std::size_t geometryChangedCount() const noexcept { return changedCount_; }
   bool addMode() const noexcept { return addMode_; }
   bool deleteMode() const noexcept { return deleteMode_; }
   bool objectMoving() const noexcept { return objectMoving_; }
   bool middlePointsShown() const noexcept { return middlePoints_; }
-  const std::string& mode() const noexcept { return mode_; }
   std::string statusLine() const;
 
  private:
+  friend class EditorKeysBase<PolylineEditorKeys, PolylineEditor>;
   PolylineEditorKeys(EditorCommands& commands, PolylineEditor& editor, SceneImpl& scene);
-  void setMode(std::string mode);
   void refresh();
 
-  EditorCommands& commands_;
   PolylineEditor& editor_;
-  SceneImpl& scene_;
   bool styled_ = false;
   bool addMode_ = false;
   bool deleteMode_ = false;
   // The editor's own starting values: middle points shown, object moving off.
   bool objectMoving_ = false;
   bool middlePoints_ = true;
-  std::string mode_;
-  std::vector<std::shared_ptr<Feature::Feature>> drawn_;
-  std::vector<std::string> stopped_;
-  std::size_t changedCount_ = 0;
-  std::string lastChanged_;
-  std::weak_ptr<FunctionWrapper> stoppedListener_;
-  std::weak_ptr<FunctionWrapper> changedListener_;
 };
 
 }  // namespace qel::demo
