@@ -4,10 +4,12 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
+
 #include <osg/Geometry>
 #include <osg/Texture2D>
 #include <osgText/Text>
@@ -31,6 +33,16 @@ struct Shapes {
   float xMin = 1e9f, xMax = -1e9f, yMin = 1e9f, yMax = -1e9f;
   osg::Vec4 lastColor;
 };
+
+/// A layer that has drawn a frame holding `item` alone.
+std::unique_ptr<qel::demo::DrawListLayer> layerDrawing(const DrawItem& item) {
+  qel::DrawList list;
+  list.reset(kWidth, kHeight);
+  list.add(item);
+  auto layer = std::make_unique<qel::demo::DrawListLayer>(kWidth, kHeight);
+  layer->update(list);
+  return layer;
+}
 
 Shapes shapesOf(const qel::demo::DrawListLayer& layer) {
   Shapes s;
@@ -72,11 +84,8 @@ TEST_P(DrawListLayerLine, RunsThroughItsWindowPathWithItsPixelWidth) {
   const LineCase& c = GetParam();
   DrawItem item = line(c.width);
   item.path = c.path;
-  qel::DrawList list;
-  list.reset(kWidth, kHeight);
-  list.add(item);
-  qel::demo::DrawListLayer layer(kWidth, kHeight);
-  layer.update(list);
+  const std::unique_ptr<qel::demo::DrawListLayer> drawn = layerDrawing(item);
+  qel::demo::DrawListLayer& layer = *drawn;
   EXPECT_EQ(layer.getDrawnCount(), 1u);
   const Shapes s = shapesOf(layer);
   EXPECT_NEAR(s.xMin, c.xMin, 1e-3);
@@ -102,11 +111,8 @@ TEST(DrawListLayer, APointIsADiscFillingItsBoxWithARim) {
   point.kind = DrawKind::Point;
   point.box = {200.0, 100.0, 212.0, 112.0};
   point.color = {0.0f, 1.0f, 0.0f, 1.0f};
-  qel::DrawList list;
-  list.reset(kWidth, kHeight);
-  list.add(point);
-  qel::demo::DrawListLayer layer(kWidth, kHeight);
-  layer.update(list);
+  const std::unique_ptr<qel::demo::DrawListLayer> drawn = layerDrawing(point);
+  qel::demo::DrawListLayer& layer = *drawn;
   const Shapes s = shapesOf(layer);
   // Radius 6 around (206, 106), plus the one-pixel rim: layer y 400 − 106 = 294.
   EXPECT_NEAR(s.xMin, 199.0f, 1e-3);
@@ -122,11 +128,8 @@ TEST(DrawListLayer, ALabelIsItsTextSizedByItsBox) {
   label.text = "距离 1.2 km";
   label.box = {50.0, 80.0, 150.0, 96.0};
   label.color = {1.0f, 1.0f, 0.0f, 1.0f};
-  qel::DrawList list;
-  list.reset(kWidth, kHeight);
-  list.add(label);
-  qel::demo::DrawListLayer layer(kWidth, kHeight);
-  layer.update(list);
+  const std::unique_ptr<qel::demo::DrawListLayer> drawn = layerDrawing(label);
+  qel::demo::DrawListLayer& layer = *drawn;
   ASSERT_EQ(layer.getGeode().getNumDrawables(), 2u);
   const auto* text = dynamic_cast<const osgText::Text*>(layer.getGeode().getDrawable(1));
   ASSERT_NE(text, nullptr);
@@ -138,9 +141,10 @@ TEST(DrawListLayer, ALabelIsItsTextSizedByItsBox) {
 
   // The next frame's label with another text shows that text (a live measurement).
   label.text = "距离 1.3 km";
-  list.reset(kWidth, kHeight);
-  list.add(label);
-  layer.update(list);
+  qel::DrawList next;
+  next.reset(kWidth, kHeight);
+  next.add(label);
+  layer.update(next);
   ASSERT_EQ(layer.getGeode().getNumDrawables(), 2u);
   text = dynamic_cast<const osgText::Text*>(layer.getGeode().getDrawable(1));
   EXPECT_EQ(text->getText().createUTF8EncodedString(), label.text);
@@ -157,11 +161,8 @@ TEST(DrawListLayer, ABillboardShowsItsImageOverItsBoxOrOutlinesTheBoxWithoutIt) 
     billboard.kind = DrawKind::Billboard;
     billboard.image = file;
     billboard.box = {300.0, 168.0, 324.0, 200.0};
-    qel::DrawList list;
-    list.reset(kWidth, kHeight);
-    list.add(billboard);
-    qel::demo::DrawListLayer layer(kWidth, kHeight);
-    layer.update(list);
+    const std::unique_ptr<qel::demo::DrawListLayer> drawn = layerDrawing(billboard);
+    qel::demo::DrawListLayer& layer = *drawn;
     const bool readable = file != "/nonexistent/markIcon.png";
     ASSERT_EQ(layer.getGeode().getNumDrawables(), readable ? 2u : 1u);
     if (readable) {
@@ -203,18 +204,17 @@ TEST_P(DrawListLayerArea, FillsItsRingOutsideItsHoles) {
   area.path = c.ring;
   area.holes = c.holes;
   area.color = {0.2f, 0.4f, 1.0f, 0.5f};
-  qel::DrawList list;
-  list.reset(kWidth, kHeight);
-  list.add(area);
-  qel::demo::DrawListLayer layer(kWidth, kHeight);
-  layer.update(list);
+  const std::unique_ptr<qel::demo::DrawListLayer> drawn = layerDrawing(area);
+  qel::demo::DrawListLayer& layer = *drawn;
   const auto* geometry = layer.getGeode().getDrawable(0)->asGeometry();
   const auto& v = *static_cast<const osg::Vec3Array*>(geometry->getVertexArray());
   ASSERT_EQ(v.size() % 3, 0u);
   double pixels = 0.0;
   for (std::size_t i = 0; i < v.size(); i += 3) pixels += 0.5 * std::abs(((v[i + 1] - v[i]) ^ (v[i + 2] - v[i])).z());
   EXPECT_NEAR(pixels, c.expectedPixels, 1e-3);
-  if (c.expectedPixels > 0.0) EXPECT_EQ(shapesOf(layer).lastColor, osg::Vec4(0.2f, 0.4f, 1.0f, 0.5f));
+  if (c.expectedPixels > 0.0) {
+    EXPECT_EQ(shapesOf(layer).lastColor, osg::Vec4(0.2f, 0.4f, 1.0f, 0.5f));
+  }
 }
 
 const std::vector<qel::Vector2<double>> kSquare{{100.0, 100.0}, {200.0, 100.0}, {200.0, 200.0}, {100.0, 200.0}};
@@ -244,11 +244,8 @@ struct NothingCase {
 class DrawListLayerNothing : public ::testing::TestWithParam<NothingCase> {};
 
 TEST_P(DrawListLayerNothing, LeavesTheLayerEmpty) {
-  qel::DrawList list;
-  list.reset(kWidth, kHeight);
-  list.add(GetParam().item);
-  qel::demo::DrawListLayer layer(kWidth, kHeight);
-  layer.update(list);
+  const std::unique_ptr<qel::demo::DrawListLayer> drawn = layerDrawing(GetParam().item);
+  qel::demo::DrawListLayer& layer = *drawn;
   EXPECT_EQ(shapesOf(layer).vertices, 0u);
   EXPECT_EQ(layer.getGeode().getNumDrawables(), 1u);
 }
@@ -298,11 +295,8 @@ TEST_P(LabelBackground, SurroundsTheTextByItsPadding) {
   label.box = {50.0, 80.0, 150.0, 96.0};
   label.color = {1.0f, 1.0f, 1.0f, 1.0f};
   if (c.fromLabel) label.element = &source;
-  qel::DrawList list;
-  list.reset(kWidth, kHeight);
-  list.add(label);
-  qel::demo::DrawListLayer layer(kWidth, kHeight);
-  layer.update(list);
+  const std::unique_ptr<qel::demo::DrawListLayer> drawn = layerDrawing(label);
+  qel::demo::DrawListLayer& layer = *drawn;
   const Shapes s = shapesOf(layer);
   if (!c.expectQuad) {
     EXPECT_EQ(s.vertices, 0u);
