@@ -76,7 +76,7 @@ void Scene_Pick(benchmark::State& state) {
 // Every footprint tested, the same winner rule.
 void Scene_Pick_Baseline(benchmark::State& state) {
   PickScene s(static_cast<int>(state.range(0)));
-  const std::vector<DrawItem>& items = s.scene.getLastFrame().items();
+  const std::span<const DrawItem> items = s.scene.getLastFrame().items();
   std::size_t i = 0;
   std::shared_ptr<qel::PickObject> kept;
   for (auto _ : state) {
@@ -133,7 +133,7 @@ void Scene_RectanglePick(benchmark::State& state) {
 // Every footprint tested; the same objects handed back.
 void Scene_RectanglePick_Baseline(benchmark::State& state) {
   PickScene s(static_cast<int>(state.range(0)));
-  const std::vector<DrawItem>& items = s.scene.getLastFrame().items();
+  const std::span<const DrawItem> items = s.scene.getLastFrame().items();
   std::size_t i = 0;
   for (auto _ : state) {
     const Vector2<int> p = s.probes[i++ % s.probes.size()];

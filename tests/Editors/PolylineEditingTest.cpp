@@ -57,6 +57,23 @@ TEST_F(PolylineEditingTest, VertexDragMovesOnlyThatVertexAndItsMiddlePoints) {
   EXPECT_NE(middles[1], middlesBefore[1]);
   EXPECT_NEAR(windowAt(middles[0]).x, 320.0, 0.5);
   EXPECT_NEAR(windowAt(middles[1]).x, 520.0, 0.5);
+  // And what the user sees follows: the next frame draws every vertex point and middle
+  // point on its new position.
+  host.frame();
+  std::vector<Vector3<double>> points;
+  std::vector<Vector3<double>> marks;
+  for (const DrawItem& item : host.scene().getLastFrame().items()) {
+    if (item.primitive == &impl().getVertexPoints()) points.push_back(item.position);
+    if (item.primitive == impl().getMiddlePoints()) marks.push_back(item.position);
+  }
+  ASSERT_EQ(points.size(), after.size());
+  ASSERT_EQ(marks.size(), middles.size());
+  for (std::size_t i = 0; i < points.size(); ++i) {
+    EXPECT_LT(Vector3<double>::distance(points[i], Ellipsoid::WGS84.cartographicToCartesian(after[i])), 1e-6) << i;
+  }
+  for (std::size_t i = 0; i < marks.size(); ++i) {
+    EXPECT_LT(Vector3<double>::distance(marks[i], Ellipsoid::WGS84.cartographicToCartesian(middles[i])), 1e-6) << i;
+  }
 }
 
 TEST_F(PolylineEditingTest, ObjectMovingMovesEveryVertexWithIndexMinusOne) {

@@ -267,7 +267,7 @@ TEST_F(ScenePickerTest, OutlineFollowsThePointerAndHidesAfterTheRelease) {
   EXPECT_NEAR(anchorOnScreen->y, from.y, 0.5);
   EXPECT_EQ(host.viewer().getSceneCursor(), CursorAction::RectanglePick);
   // What the user sees: a closed line from the press corner to the pointer's corner.
-  const std::vector<DrawItem>& drawn = host.scene().getLastFrame().items();
+  const std::span<const DrawItem> drawn = host.scene().getLastFrame().items();
   const auto item = std::find_if(drawn.begin(), drawn.end(), [&](const DrawItem& d) { return d.element == &outline; });
   ASSERT_NE(item, drawn.end());
   EXPECT_TRUE(item->shown);

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <span>
 #include <string>
 #include <variant>
 
@@ -315,10 +316,59 @@ TEST_F(ScenePickTest, DepthTestedThingsBeyondTheHorizonAreNotDrawn) {
   scene.getCamera().setOrientation(
       Transforms::viewHeadingPitchRollToViewQuaternion(eye, {0.0, Math::toRadians(-90.0), 0.0}));
   frame();
-  const std::vector<DrawItem>& drawn = scene.getLastFrame().items();
+  const std::span<const DrawItem> drawn = scene.getLastFrame().items();
   ASSERT_EQ(drawn.size(), 3u);
   EXPECT_FALSE(drawn[0].shown);
   EXPECT_TRUE(drawn[2].shown);
+}
+
+TEST_F(ScenePickTest, AFrameDrawnInTheSlotsOfAnEarlierOneKeepsNothingOfIt) {
+  // A billboard, a label and a line, then in their place three plain points: the list
+  // reuses its items across frames, and no image, text, id or path may outlive them.
+  auto marks = std::make_shared<BillboardCollection>(&scene, false, std::nullopt);
+  Billboard::ConstructorOptions mark;
+  mark.position = atPixel(kCentre);
+  mark.image = writePngHeader(kImageWidth, kImageHeight);
+  mark.id = std::string("a billboard id too long to fit in place");
+  marks->add(mark);
+  auto labels = std::make_shared<LabelCollection>(&scene, false, std::nullopt);
+  Label::ConstructorOptions text;
+  text.position = atPixel(kCentre);
+  text.text = "a label text too long to fit in place";
+  labels->add(text);
+  auto lines = std::make_shared<PolylineCollection>(&scene, false, std::nullopt, false);
+  lines->add()->setPositions({atPixel({100, 100}), atPixel({200, 200})});
+  for (const auto& c : std::initializer_list<std::shared_ptr<PrimitiveBase>>{marks, labels, lines}) {
+    scene.getPrimitives().add(c);
+  }
+  frame();
+  frame();
+  for (const auto& c : std::initializer_list<std::shared_ptr<PrimitiveBase>>{marks, labels, lines}) {
+    scene.getPrimitives().remove(*c);
+  }
+  auto points = std::make_shared<PointPrimitiveCollection>(&scene, false, std::nullopt);
+  for (const Vector2<int> pixel : {Vector2<int>{300, 300}, Vector2<int>{400, 300}, Vector2<int>{500, 300}}) {
+    points->add(pointAt(atPixel(pixel), 10.0));
+  }
+  scene.getPrimitives().add(points);
+  for (int i = 0; i < 2; ++i) {  // both buffers of the list
+    frame();
+    const std::span<const DrawItem> drawn = scene.getLastFrame().items();
+    ASSERT_EQ(drawn.size(), 3u);
+    for (const DrawItem& item : drawn) {
+      EXPECT_EQ(item.kind, DrawKind::Point);
+      EXPECT_TRUE(item.image.empty());
+      EXPECT_TRUE(item.text.empty());
+      EXPECT_TRUE(item.path.empty());
+      EXPECT_TRUE(std::holds_alternative<std::monostate>(item.id));
+      EXPECT_EQ(item.primitive, points.get());
+      EXPECT_TRUE(item.shown);
+    }
+  }
+  // And a pick reads the points, not what stood there before.
+  const std::shared_ptr<PickObject> picked = scene.pick(kCentre, 3, 3).lock();
+  ASSERT_TRUE(picked);
+  EXPECT_EQ(picked->getPrimitive(), points.get());
 }
 
 struct DepthCase {

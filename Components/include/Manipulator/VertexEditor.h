@@ -9,6 +9,7 @@
 #include <variant>
 #include <vector>
 
+#include "Common/CartesianMemo.h"
 #include "Common/Cartographic.h"
 #include "Common/Publisher.h"
 #include "Common/Vector2.h"
@@ -241,6 +242,11 @@ class VertexEditor : public GUIEventHandler, public PrimitiveBase, public Editor
   std::string middleImagePath() const;
   void attachFeature(const std::shared_ptr<Feature::Feature>& next, bool drawingNow);
   void letGo();
+
+  // The last fixed-frame point of each vertex and middle handle: a drag rewrites every
+  // handle but moves only three.
+  CartesianMemo vertexPointMemo;
+  CartesianMemo middlePointMemo;
 };
 
 }  // namespace qel

@@ -369,13 +369,14 @@ void VertexEditor::rebuildHandles() {
   // The handles are rewritten in place: a drag rebuilds them every frame, and making a
   // new element per vertex each time would cost more than the drag itself.
   resizeTo(*vertexPoints, displayPositions.size());
+  vertexPointMemo.resize(displayPositions.size());
   const double pixelSize = kVertexPixelSize * dpiScale();
   for (std::size_t i = 0; i < displayPositions.size(); ++i) {
     PointPrimitive* point = vertexPoints->get(i);
     if (point->get().pixelSize != pixelSize || point->get().outlineWidth != kVertexOutlineWidth) {
       *point = PointPrimitive(vertexLook(displayPositions[i]));
     } else {
-      point->setPosition(Ellipsoid::WGS84.cartographicToCartesian(displayPositions[i]));
+      point->setPosition(vertexPointMemo.at(i, displayPositions[i]));
     }
   }
   if (!middlePoints) return;
@@ -384,10 +385,11 @@ void VertexEditor::rebuildHandles() {
     return;
   }
   resizeTo(*middlePoints, middlePositions.size());
+  middlePointMemo.resize(middlePositions.size());
   const std::string image = middleImagePath();
   for (std::size_t i = 0; i < middlePositions.size(); ++i) {
     Billboard* middle = middlePoints->get(i);
-    middle->setPosition(Ellipsoid::WGS84.cartographicToCartesian(middlePositions[i]));
+    middle->setPosition(middlePointMemo.at(i, middlePositions[i]));
     if (middle->get().image != image) middle->setImage(image);
     middle->setColor(kHandleColor);
     middle->setScale(kHandleScale);

@@ -75,6 +75,9 @@ class Camera {
   mutable std::mutex poseMutex_;
   Vector3<double> position_;
   Quaternion orientation_;
+  // World → camera rotation (the transposed orientation), kept with the orientation:
+  // a frame projects thousands of points and a matrix product is the cheapest rotation.
+  Matrix3 toCamera_;
   PerspectiveFrustum frustum_;
   Viewport viewport_;
   std::atomic<std::size_t> setPositionCount_{0};

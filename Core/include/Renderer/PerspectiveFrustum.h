@@ -22,13 +22,28 @@ class PerspectiveFrustum {
   /// Width / height; ignores values that are not finite and positive.
   void setAspectRatio(double aspect) noexcept;
   /// Vertical field of view (radians).
-  double getFovy() const noexcept;
+  double getFovy() const noexcept { return derived_.fovy; }
   /// Horizontal field of view (radians).
-  double getFovx() const noexcept;
+  double getFovx() const noexcept { return derived_.fovx; }
+  /// Tangents of half the horizontal and vertical fields of view: what every window
+  /// projection and pick ray scales by.
+  double getHalfTangentX() const noexcept { return derived_.halfTangentX; }
+  double getHalfTangentY() const noexcept { return derived_.halfTangentY; }
 
  private:
+  // The angles every projection needs, worked out when the lens changes rather than at
+  // each of the thousands of projections a frame makes.
+  struct Derived {
+    double fovy;
+    double fovx;
+    double halfTangentX;
+    double halfTangentY;
+  };
+  static Derived derive(double fov, double aspectRatio) noexcept;
+
   Radian fov_{Math::PI / 3.0};  // 60°: a natural lens for a globe viewer
   double aspectRatio_ = 1.0;
+  Derived derived_ = derive(fov_.value(), aspectRatio_);
 };
 
 }  // namespace qel

@@ -75,6 +75,27 @@ struct DrawItem {
   CollectionElement* element = nullptr;
   /// The entity drawn, for items a feature's entity submitted.
   std::weak_ptr<Entity> entity;
+
+  /// Back to a default item, keeping the buffers of the strings and the path so that
+  /// an item rewritten every frame does not allocate. Every field above is reset here.
+  void clear() noexcept {
+    kind = DrawKind::Billboard;
+    id = PickId{};
+    image.clear();
+    text.clear();
+    color = Color{};
+    position = Vector3<double>{};
+    shown = true;
+    selectable = true;
+    depth = 0.0;
+    box = WindowBox{};
+    path.clear();
+    halfWidth = 0.0;
+    holes.clear();
+    primitive = nullptr;
+    element = nullptr;
+    entity.reset();
+  }
 };
 
 }  // namespace qel

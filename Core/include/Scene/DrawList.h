@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <vector>
 
 #include "Common/Vector2.h"
@@ -26,8 +27,13 @@ class DrawList {
   /// Empties the list and sets the viewport (pixels, ≥ 0) that the grid covers.
   void reset(int viewportWidth, int viewportHeight);
   void add(DrawItem item);
-  const std::vector<DrawItem>& items() const noexcept { return items_; }
-  std::size_t size() const noexcept { return items_.size(); }
+  /// A fresh item at the end of the list for the caller to fill in. Its strings and
+  /// path reuse the storage of the item that held the slot in an earlier frame, so
+  /// submitting a frame like the last one allocates nothing. Valid until the next
+  /// `next`, `add` or `reset`.
+  DrawItem& next();
+  std::span<const DrawItem> items() const noexcept { return {items_.data(), count_}; }
+  std::size_t size() const noexcept { return count_; }
 
   /// The item a pick of the window [x − ⌊w/2⌋, x − ⌊w/2⌋ + w) × (same in y) finds among
   /// the shown items (select-disabled ones included): the one nearest the window's
@@ -59,7 +65,9 @@ class DrawList {
   template <typename Visit>
   void forCandidates(const WindowBox& window, Visit&& visit) const;
 
+  // Slots [0, count_) hold this frame's items; the rest are kept for their storage.
   std::vector<DrawItem> items_;
+  std::size_t count_ = 0;
   int viewportWidth_ = 0;
   int viewportHeight_ = 0;
 

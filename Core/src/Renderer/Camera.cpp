@@ -25,12 +25,17 @@ struct HalfTangents {
 };
 
 HalfTangents halfTangents(const PerspectiveFrustum& frustum) noexcept {
-  return {std::tan(0.5 * frustum.getFovx()), std::tan(0.5 * frustum.getFovy())};
+  return {frustum.getHalfTangentX(), frustum.getHalfTangentY()};
 }
 
 }  // namespace
 
-Camera::Camera() : position_(kInitialPosition), orientation_(kInitialOrientation) { setViewport(kInitialViewport); }
+Camera::Camera()
+    : position_(kInitialPosition),
+      orientation_(kInitialOrientation),
+      toCamera_(kInitialOrientation.toRotationMatrix().transposed()) {
+  setViewport(kInitialViewport);
+}
 
 Vector3<double> Camera::getPosition() const {
   std::lock_guard lock(poseMutex_);
@@ -57,8 +62,10 @@ void Camera::setOrientation(const Quaternion& orientation) {
   if (!(lengthSquared > 0.0) || !std::isfinite(lengthSquared)) return;
   const Quaternion normalised = orientation.normalized();
   if (!normalised.isFinite()) return;
+  const Matrix3 toCamera = normalised.toRotationMatrix().transposed();
   std::lock_guard lock(poseMutex_);
   orientation_ = normalised;
+  toCamera_ = toCamera;
 }
 
 Vector3<double> Camera::getDirection() const { return getOrientation() * Vector3<double>(0.0, 0.0, -1.0); }
@@ -115,8 +122,14 @@ Ray Camera::getPickRay(const Vector2<float>& windowPosition) const {
 
 std::optional<Vector2<double>> Camera::worldToWindow(const Vector3<double>& point) const {
   if (viewport_.isEmpty() || !point.isFinite()) return std::nullopt;
-  const auto [position, orientation] = poseSnapshot();
-  const Vector3<double> local = orientation.conjugate() * (point - position);
+  Vector3<double> position;
+  Matrix3 toCamera;
+  {
+    std::lock_guard lock(poseMutex_);
+    position = position_;
+    toCamera = toCamera_;
+  }
+  const Vector3<double> local = toCamera * (point - position);
   const double depth = -local.z;
   if (!(depth > 0.0)) return std::nullopt;
   const HalfTangents tangents = halfTangents(frustum_);

@@ -12,8 +12,8 @@ CullingVolume CullingVolume::fromCamera(const Camera& camera) {
   const PerspectiveFrustum& frustum = camera.getFrustum();
   // The same half-angle tangents as the pick rays, so that a point is inside exactly
   // when its pick ray passes through the window.
-  const double tx = std::tan(0.5 * frustum.getFovx());
-  const double ty = std::tan(0.5 * frustum.getFovy());
+  const double tx = frustum.getHalfTangentX();
+  const double ty = frustum.getHalfTangentY();
   // Camera space: the eye looks along −Z; a point at depth d = −z is seen when
   // |x| ≤ tx·d, |y| ≤ ty·d and near ≤ d ≤ far. The side planes pass through the eye.
   const std::array<Vector3<double>, 4> sides{Vector3<double>(1.0, 0.0, -tx), Vector3<double>(-1.0, 0.0, -tx),

@@ -113,15 +113,26 @@ WindowBox pickWindow(const Vector2<int>& position, int width, int height) noexce
 }  // namespace
 
 void DrawList::reset(int viewportWidth, int viewportHeight) {
-  items_.clear();
+  // The items stay allocated: the next frame rewrites them in place (see `next`).
+  count_ = 0;
   viewportWidth_ = std::max(viewportWidth, 0);
   viewportHeight_ = std::max(viewportHeight, 0);
   indexed_ = false;
 }
 
-void DrawList::add(DrawItem item) {
-  items_.push_back(std::move(item));
+void DrawList::add(DrawItem item) { next() = std::move(item); }
+
+DrawItem& DrawList::next() {
   indexed_ = false;
+  if (count_ == items_.size()) {
+    ++count_;
+    return items_.emplace_back();
+  }
+  DrawItem& item = items_[count_++];
+  // A frame submits about what the last one did, so after the first frames the
+  // recycled buffers suffice and nothing allocates.
+  item.clear();
+  return item;
 }
 
 bool DrawList::meets(const DrawItem& item, const WindowBox& window) noexcept {
@@ -163,7 +174,7 @@ void DrawList::buildIndex() const {
   const std::size_t cells = static_cast<std::size_t>(columns_) * static_cast<std::size_t>(rows_);
   cellStart_.assign(cells + 1, 0);
   outside_.clear();
-  seen_.assign(items_.size(), 0);
+  seen_.assign(count_, 0);
   stamp_ = 0;
 
   // Cell range of an item inside the viewport; false when it lies wholly outside.
@@ -177,7 +188,7 @@ void DrawList::buildIndex() const {
   };
   // Counting sort in two passes: count per cell, then place.
   for (int pass = 0; pass < 2; ++pass) {
-    for (std::size_t i = 0; i < items_.size(); ++i) {
+    for (std::size_t i = 0; i < count_; ++i) {
       const DrawItem& item = items_[i];
       if (!item.shown) continue;
       const WindowBox& b = item.box;
@@ -241,7 +252,7 @@ void DrawList::forCandidates(const WindowBox& window, Visit&& visit) const {
 }
 
 std::optional<std::size_t> DrawList::pick(const Vector2<int>& position, int width, int height) const {
-  if (width <= 0 || height <= 0 || items_.empty()) return std::nullopt;
+  if (width <= 0 || height <= 0 || count_ == 0) return std::nullopt;
   const WindowBox window = pickWindow(position, width, height);
   const Vector2<double> centre{0.5 * (window.x0 + window.x1), 0.5 * (window.y0 + window.y1)};
   std::optional<std::size_t> best;
@@ -260,7 +271,7 @@ std::optional<std::size_t> DrawList::pick(const Vector2<int>& position, int widt
 
 std::vector<std::size_t> DrawList::rectangle(const Vector2<int>& topLeft, int width, int height) const {
   std::vector<std::size_t> found;
-  if (width <= 0 || height <= 0 || items_.empty()) return found;
+  if (width <= 0 || height <= 0 || count_ == 0) return found;
   const WindowBox window{static_cast<double>(topLeft.x), static_cast<double>(topLeft.y),
                          static_cast<double>(topLeft.x) + width, static_cast<double>(topLeft.y) + height};
   forCandidates(window, [&](std::size_t i) {

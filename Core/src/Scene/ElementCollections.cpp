@@ -22,9 +22,10 @@ constexpr unsigned char kContinuationMask = 0xc0;
 constexpr unsigned char kContinuationBits = 0x80;
 constexpr unsigned char kAsciiLimit = 0x80;
 
-DrawItem baseItem(DrawKind kind, const PrimitiveBase& primitive, CollectionElement& element, const PickId& id,
-                  const Vector3<double>& position) {
-  DrawItem item;
+// Starts the element's item in this frame's list (filled in place: see DrawList::next).
+DrawItem& baseItem(FrameState& frameState, DrawKind kind, const PrimitiveBase& primitive, CollectionElement& element,
+                   const PickId& id, const Vector3<double>& position) {
+  DrawItem& item = frameState.drawList.next();
   item.kind = kind;
   item.id = id;
   item.position = position;
@@ -87,7 +88,7 @@ Vector2<int> Billboard::getImageSize() const {
 void BillboardCollection::submit(Billboard& element, FrameState& frameState) const {
   const Billboard::ConstructorOptions& o = element.get();
   const Vector3<double> position = getModelMatrix().multiplyByPoint(o.position);
-  DrawItem item = baseItem(DrawKind::Billboard, *this, element, o.id, position);
+  DrawItem& item = baseItem(frameState, DrawKind::Billboard, *this, element, o.id, position);
   item.image = o.image;
   item.color = o.color;
   const std::optional<ProjectedPoint> at = projectForDrawing(frameState, position, isDepthTestEnabled());
@@ -95,32 +96,29 @@ void BillboardCollection::submit(Billboard& element, FrameState& frameState) con
   placeBox(item, at, o.pixelOffset, o.horizontalOrigin, o.verticalOrigin,
            Vector2<double>(image.x * o.scale, image.y * o.scale));
   item.shown = isShow() && o.show && at && at->visible && o.scale > 0.0;
-  frameState.drawList.add(std::move(item));
 }
 
 void LabelCollection::submit(Label& element, FrameState& frameState) const {
   const Label::ConstructorOptions& o = element.get();
   const Vector3<double> position = getModelMatrix().multiplyByPoint(o.position);
-  DrawItem item = baseItem(DrawKind::Label, *this, element, o.id, position);
+  DrawItem& item = baseItem(frameState, DrawKind::Label, *this, element, o.id, position);
   item.text = o.text;
   item.color = o.fillColor;
   const std::optional<ProjectedPoint> at = projectForDrawing(frameState, position, isDepthTestEnabled());
   placeBox(item, at, o.pixelOffset, o.horizontalOrigin, o.verticalOrigin,
            Vector2<double>(element.getTextWidth(), o.fontSize));
   item.shown = isShow() && o.show && at && at->visible && o.fontSize > 0.0 && !o.text.empty();
-  frameState.drawList.add(std::move(item));
 }
 
 void PointPrimitiveCollection::submit(PointPrimitive& element, FrameState& frameState) const {
   const PointPrimitive::ConstructorOptions& o = element.get();
   const Vector3<double> position = getModelMatrix().multiplyByPoint(o.position);
-  DrawItem item = baseItem(DrawKind::Point, *this, element, o.id, position);
+  DrawItem& item = baseItem(frameState, DrawKind::Point, *this, element, o.id, position);
   item.color = o.color;
   const std::optional<ProjectedPoint> at = projectForDrawing(frameState, position, isDepthTestEnabled());
   const double side = o.pixelSize + 2.0 * std::max(o.outlineWidth, 0.0);
   placeBox(item, at, {}, HorizontalOrigin::Center, VerticalOrigin::Center, Vector2<double>(side, side));
   item.shown = isShow() && o.show && at && at->visible && o.pixelSize > 0.0;
-  frameState.drawList.add(std::move(item));
 }
 
 void PolylineCollection::submit(Polyline& element, FrameState& frameState) const {
@@ -129,7 +127,7 @@ void PolylineCollection::submit(Polyline& element, FrameState& frameState) const
   const Vector3<double> anchor = origin                ? *origin
                                  : o.positions.empty() ? Vector3<double>{}
                                                        : getModelMatrix().multiplyByPoint(o.positions.front());
-  DrawItem item = baseItem(DrawKind::Polyline, *this, element, o.id, anchor);
+  DrawItem& item = baseItem(frameState, DrawKind::Polyline, *this, element, o.id, anchor);
   item.color = o.color;
   item.halfWidth = 0.5 * o.width;
   bool visible = !o.positions.empty() && o.width > 0.0;
@@ -167,7 +165,6 @@ void PolylineCollection::submit(Polyline& element, FrameState& frameState) const
     }
   }
   item.shown = isShow() && o.show && visible;
-  frameState.drawList.add(std::move(item));
 }
 
 }  // namespace qel

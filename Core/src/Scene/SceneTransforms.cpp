@@ -40,7 +40,7 @@ double SceneTransforms::computeRealLengthOfOnePixel(const SceneImpl& scene, cons
   if (viewport.isEmpty() || !position.isFinite()) return 0.0;
   const double depth = (position - camera.getPosition()).dot(camera.getDirection());
   if (!(depth > 0.0)) return 0.0;
-  return depth * 2.0 * std::tan(0.5 * camera.getFrustum().getFovy()) / viewport.height();
+  return depth * 2.0 * camera.getFrustum().getHalfTangentY() / viewport.height();
 }
 
 }  // namespace qel

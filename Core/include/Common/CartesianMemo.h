@@ -1,0 +1,44 @@
+#pragma once
+
+#include <cstddef>
+#include <vector>
+
+#include "Common/Cartographic.h"
+#include "Common/Ellipsoid.h"
+#include "Common/Vector3.h"
+
+namespace qel {
+
+/// The fixed-frame points of a list of geographic positions, remembered by index.
+///
+/// Handles are rewritten from their positions every frame of a drag, yet a drag moves
+/// one vertex and its two middle points: remembering the last conversion per index
+/// leaves three conversions per frame instead of one per handle. A position that
+/// differs in any bit from the remembered one is converted again, so the result is
+/// always exactly `Ellipsoid::WGS84.cartographicToCartesian` of the position given.
+class CartesianMemo {
+ public:
+  /// Keeps the first `count` entries; new ones convert on first use.
+  void resize(std::size_t count) { entries_.resize(count); }
+
+  /// The WGS84 point of `position`, held as entry `index` (< the size set by `resize`).
+  const Vector3<double>& at(std::size_t index, const Cartographic& position) {
+    Entry& entry = entries_[index];
+    if (!entry.valid || !(entry.source == position)) {
+      entry.source = position;
+      entry.point = Ellipsoid::WGS84.cartographicToCartesian(position);
+      entry.valid = true;
+    }
+    return entry.point;
+  }
+
+ private:
+  struct Entry {
+    Cartographic source;
+    Vector3<double> point;
+    bool valid = false;
+  };
+  std::vector<Entry> entries_;
+};
+
+}  // namespace qel
