@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <ostream>
 
 #include "Feature/PointGeometry.h"
 #include "Support/PolygonEditorFixture.h"
@@ -52,6 +53,7 @@ struct RingCase {
   std::vector<std::tuple<int, int>> events;
   bool undoable;
 };
+void PrintTo(const RingCase& c, std::ostream* os) { *os << c.name; }
 
 class PolygonRingTest : public PolygonEditingTest, public ::testing::WithParamInterface<RingCase> {
  public:
@@ -153,6 +155,7 @@ struct InsertCase {
   Vector2<float> at;
   int inserted;  // -1: none
 };
+void PrintTo(const InsertCase& c, std::ostream* os) { *os << c.name; }
 
 class PolygonInsertTest : public PolygonEditingTest, public ::testing::WithParamInterface<InsertCase> {};
 

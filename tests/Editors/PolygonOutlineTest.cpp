@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <ostream>
 
 #include "Feature/ExtrusionSymbol.h"
 #include "Feature/LabelSymbol.h"
@@ -71,6 +72,7 @@ struct OutlineCase {
   ClassificationType lies;
   Color color;
 };
+void PrintTo(const OutlineCase& c, std::ostream* os) { *os << c.name; }
 
 class PolygonOutlineTest : public PolygonEditorFixture, public ::testing::WithParamInterface<OutlineCase> {};
 
@@ -179,6 +181,7 @@ struct WallCase {
   bool drawn;
   std::optional<std::pair<double, double>> bottomTop;  // empty: no heights given
 };
+void PrintTo(const WallCase& c, std::ostream* os) { *os << c.name; }
 
 class PolygonWallTest : public PolygonEditorFixture, public ::testing::WithParamInterface<WallCase> {};
 
