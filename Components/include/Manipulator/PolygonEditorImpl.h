@@ -62,8 +62,7 @@ class PolygonEditorImpl : public VertexEditor {
   std::optional<std::pair<int, Cartographic>> findInsertionIndex(const Vector2<int>& position) override;
 
  private:
-  void rebuildWall(const std::vector<Vector3<double>>& base, const std::vector<Cartographic>& ring,
-                   const FrameState& frameState);
+  void rebuildWall(const std::vector<Cartographic>& ring, const FrameState& frameState);
 
   std::shared_ptr<PrimitiveBase> outline;
   std::shared_ptr<PrimitiveBase> wall;

@@ -109,11 +109,11 @@ void PolygonEditorImpl::rebuildPreview(const FrameState& frameState) {
   wall.reset();
   const std::vector<Cartographic>& ring = currentPositions();
   if (ring.empty()) return;
-  std::vector<Vector3<double>> base;
-  base.reserve(ring.size() + 1);
-  for (const Cartographic& p : ring) base.push_back(Ellipsoid::WGS84.cartographicToCartesian(p));
-  std::vector<Vector3<double>> closed = base;
-  closed.push_back(base.front());
+  // The ring followed by its first vertex: a closed line.
+  std::vector<Vector3<double>> closed;
+  closed.reserve(ring.size() + 1);
+  for (const Cartographic& p : ring) closed.push_back(Ellipsoid::WGS84.cartographicToCartesian(p));
+  closed.push_back(closed.front());
 
   const Feature::LineSymbol* symbol = outlineSymbolOf(*style);
   std::shared_ptr<Material> material = valueOf(symbol ? symbol->getMaterial().get() : nullptr);
@@ -128,11 +128,12 @@ void PolygonEditorImpl::rebuildPreview(const FrameState& frameState) {
   if (line.draped) line.classification = heightReferenceToClassificationType(heightReference);
   line.zIndex = kOutlineZIndex;
   outline = vertexPreview::makePreviewLine(std::move(line));
-  rebuildWall(base, ring, frameState);
+  // The editor's outline is drawn over the terrain, as its handles are.
+  outline->setDepthTestEnabled(false);
+  rebuildWall(ring, frameState);
 }
 
-void PolygonEditorImpl::rebuildWall(const std::vector<Vector3<double>>& base, const std::vector<Cartographic>& ring,
-                                    const FrameState& frameState) {
+void PolygonEditorImpl::rebuildWall(const std::vector<Cartographic>& ring, const FrameState& frameState) {
   (void)frameState;  // materials are valued as they stand when drawn
   const Feature::PolygonStyle* area = style->asPolygonStyle();
   if (area == nullptr) return;
@@ -141,11 +142,14 @@ void PolygonEditorImpl::rebuildWall(const std::vector<Vector3<double>>& base, co
   if (!extrusion) return;
   std::shared_ptr<Material> material = valueOf(extrusion->body->getMaterial().get());
   const bool translucent = material ? material->isTranslucent() : false;
+  std::vector<Vector3<double>> base;
+  base.reserve(ring.size());
+  for (const Cartographic& p : ring) base.push_back(Ellipsoid::WGS84.cartographicToCartesian(p));
   GeometryInstance instance;
-  instance.geometry = vertexPreview::wallOver(base, ring, *extrusion);
+  instance.geometry = vertexPreview::wallOver(std::move(base), ring, *extrusion);
   auto primitive = std::make_shared<Primitive>(std::vector<GeometryInstance>{std::move(instance)},
                                                std::make_shared<EllipsoidSurfaceAppearance>(material, translucent));
-  // The wall shows the area's extent; a pick goes to what lies behind it.
+  // The wall shows how high the area stands: a click still finds it, a rectangle leaves it out.
   primitive->setSelectEnabled(false);
   wall = std::move(primitive);
 }
