@@ -33,9 +33,11 @@ class ViewerImpl;
 /// add, delete and object-moving modes, the undo stack, the geometry-changed and stopped
 /// events, and the per-frame rebuild of the handles.
 ///
-/// A concrete editor says what its geometry is (a line's positions, an area's outer
-/// ring), whether the last vertex joins the first, how it draws while a new feature is
-/// drawn (rubber band, outline) and where a press on the feature inserts a vertex.
+/// A concrete editor gives its `Kind` (the geometry it takes: a line's positions or an
+/// area's outer ring; whether the last vertex joins the first; whether the last position
+/// floats under the pointer while drawing) and says through the hooks below how it draws
+/// while a new feature is drawn (rubber band, outline) and where a press on the feature
+/// inserts a vertex.
 ///
 /// Every member runs on the main thread, except the change listeners of `EditorFrame`.
 class VertexEditor : public GUIEventHandler, public PrimitiveBase, public EditorFrame {
@@ -68,10 +70,10 @@ class VertexEditor : public GUIEventHandler, public PrimitiveBase, public Editor
   /// Drops the previous feature silently and goes on drawing `feature` from its last
   /// vertex; does nothing for null or a feature of another kind.
   void continueDrawing(std::shared_ptr<Feature::Feature> feature);
-  /// Ends editing or drawing; see `PolylineEditor::stopEditing`. Returns the feature
+  /// Ends editing or drawing; see `VertexEditorFacade::stopEditing`. Returns the feature
   /// handed to the stopped event, or null.
   std::shared_ptr<Feature::Feature> finishEditing(bool discard, bool endDrawing);
-  /// Restores the newest snapshot (see `PolylineEditor::undo`).
+  /// Restores the newest snapshot (see `VertexEditorFacade::undo`).
   void undo();
   /// Deletes vertex `index` (no effect while drawing, without a feature or for an index
   /// not below the vertex count).
