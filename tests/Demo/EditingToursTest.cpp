@@ -1,7 +1,9 @@
 // The point editing and line drawing tours played into the demo's own host (no window)
 // under the manual clock: three points land under the three clicks and stay in the scene,
 // the first is raised by its "moveUp" handle (only its height changes); the line tour
-// leaves a line of two vertices being drawn with its measure label shown.
+// leaves a line of two vertices being drawn with its measure label shown; the area tour
+// leaves an area of its four clicked corners in the scene, edited, its second corner
+// dragged to where the drag ended.
 #include <cmath>
 #include <cstdint>
 #include <map>
@@ -18,7 +20,10 @@
 #include "DemoHost.h"
 #include "Feature/Feature.h"
 #include "Feature/PointGeometry.h"
+#include "Feature/PolygonGeometry.h"
 #include "Feature/PolylineGeometry.h"
+#include "Manipulator/PolygonEditor.h"
+#include "Manipulator/PolygonEditorImpl.h"
 #include "Manipulator/PolylineEditor.h"
 #include "Manipulator/PolylineEditorImpl.h"
 #include "Renderer/Camera.h"
@@ -119,6 +124,35 @@ TEST(EditingTours, TheLineTourLeavesTwoVerticesAndTheMeasureLabelShown) {
   ASSERT_NE(editor.getMeasureLabel(), nullptr);
   EXPECT_TRUE(editor.getMeasureLabel()->isShow());
   EXPECT_TRUE(host.lineEditing->drawn().empty()) << "nothing handed over while drawing goes on";
+  qel::Clock::useRealTime();
+}
+
+TEST(EditingTours, TheAreaTourLeavesFourCornersWithTheSecondDragged) {
+  qel::Clock::useManualTime();
+  qel::demo::DemoHost host = makeHost();
+  ASSERT_NE(host.areaEditing, nullptr);
+  qel::ScriptPlayer player(*host.viewer, qel::InputScript::load(QEL_DEMO_AREAS_TOUR));
+  player.playAll();
+  ASSERT_EQ(host.areaEditing->drawn().size(), 1u);
+  const std::shared_ptr<qel::Feature::Feature> area = host.areaEditing->drawn()[0];
+  EXPECT_NE(area->getParent(), nullptr) << "put back into the scene";
+  const qel::PolygonEditorImpl& editor = qel::PolygonEditor::instance()->_getImplHandle();
+  EXPECT_FALSE(editor.isDrawing());
+  EXPECT_EQ(editor.getFeature(), area) << "g took the area";
+  const auto ring = std::static_pointer_cast<qel::Feature::PolygonGeometry>(area->getGeometry())->getPositions();
+  ASSERT_EQ(ring.size(), 4u) << "the floating corner went with the double click";
+  // The clicked corners stand under their clicks (the double click is the last); the
+  // second was dragged 50 px right and 25 px down.
+  const std::vector<qel::Vector2<double>> at{{170, 300}, {380, 345}, {390, 220}, {210, 210}};
+  for (std::size_t i = 0; i < ring.size(); ++i) {
+    SCOPED_TRACE("corner " + std::to_string(i + 1));
+    const auto window = host.viewer->getScene().getCamera().worldToWindow(
+        qel::Ellipsoid::WGS84.cartographicToCartesian(ring[i]));
+    ASSERT_TRUE(window.has_value());
+    EXPECT_NEAR(window->x, at[i].x, kClickTolerance);
+    EXPECT_NEAR(window->y, at[i].y, kClickTolerance);
+  }
+  EXPECT_GT(host.areaEditing->geometryChangedCount(), 0u);
   qel::Clock::useRealTime();
 }
 

@@ -17,6 +17,8 @@
 #include "Feature/Feature.h"
 #include "Manipulator/PointEditor.h"
 #include "Manipulator/PointEditorImpl.h"
+#include "Manipulator/PolygonEditor.h"
+#include "Manipulator/PolygonEditorImpl.h"
 #include "Manipulator/PolylineEditor.h"
 #include "Manipulator/PolylineEditorImpl.h"
 #include "Viewer/GUIEventAdapter.h"
@@ -49,8 +51,9 @@ void press(qel::demo::DemoHost& host, int key, int modifiers = 0) {
 
 const qel::PointEditorImpl& pointEditor() { return qel::PointEditor::instance()->_getImplHandle(); }
 const qel::PolylineEditorImpl& lineEditor() { return qel::PolylineEditor::instance()->_getImplHandle(); }
+const qel::PolygonEditorImpl& areaEditor() { return qel::PolygonEditor::instance()->_getImplHandle(); }
 
-enum class Drawing { None, Points, Lines };
+enum class Drawing { None, Points, Lines, Areas };
 
 struct RouteCase {
   std::string name;
@@ -72,10 +75,12 @@ TEST_P(EditorKeyRouting, OnlyTheLastStartedEditorDrawsAndReturnEndsThatOne) {
   for (const int key : c.keys) press(host, key);
   EXPECT_EQ(pointEditor().isDrawing(), c.expected == Drawing::Points);
   EXPECT_EQ(lineEditor().isDrawing(), c.expected == Drawing::Lines);
+  EXPECT_EQ(areaEditor().isDrawing(), c.expected == Drawing::Areas);
   // The display says which editor draws.
   const std::string status = host.editorCommands->statusText();
   EXPECT_EQ(status.find("Points: drawing") != std::string::npos, c.expected == Drawing::Points) << status;
   EXPECT_EQ(status.find("Lines: drawing") != std::string::npos, c.expected == Drawing::Lines) << status;
+  EXPECT_EQ(status.find("Areas: drawing") != std::string::npos, c.expected == Drawing::Areas) << status;
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -88,7 +93,11 @@ INSTANTIATE_TEST_SUITE_P(
                       RouteCase{"ReturnEndsLines", {Key::F3, Key::Return}, Drawing::None},
                       RouteCase{"ReturnEndsTheSwitchedTo", {Key::F2, Key::F3, Key::Return}, Drawing::None},
                       RouteCase{"ReturnAloneDoesNothing", {Key::Return}, Drawing::None},
-                      RouteCase{"F2AgainAfterReturn", {Key::F2, Key::Return, Key::F2}, Drawing::Points}),
+                      RouteCase{"F2AgainAfterReturn", {Key::F2, Key::Return, Key::F2}, Drawing::Points},
+                      RouteCase{"F4DrawsAreas", {Key::F4}, Drawing::Areas},
+                      RouteCase{"F4AfterF3SwitchesToAreas", {Key::F3, Key::F4}, Drawing::Areas},
+                      RouteCase{"F3AfterF4SwitchesToLines", {Key::F4, Key::F3}, Drawing::Lines},
+                      RouteCase{"ReturnEndsAreas", {Key::F4, Key::Return}, Drawing::None}),
     [](const ::testing::TestParamInfo<RouteCase>& info) { return info.param.name; });
 
 // g from the valley's view: the pointer on a sample point's anchor edits that point with
@@ -130,7 +139,8 @@ TEST(EditorKeys, GEditsTheFeatureUnderThePointerWithTheEditorOfItsKind) {
   qel::Clock::useRealTime();
 }
 
-// Ctrl+Z is the only z of the table; Insert and Delete toggle with each press.
+// Ctrl+Z is the only z of the table; Insert and Delete toggle with each press, for the
+// line or area editor last started.
 TEST(EditorKeys, UndoNeedsControlAndTheModeKeysToggle) {
   qel::Clock::useManualTime();
   qel::demo::DemoHost host = makeHost();
@@ -149,6 +159,14 @@ TEST(EditorKeys, UndoNeedsControlAndTheModeKeysToggle) {
   press(host, 'v');
   EXPECT_FALSE(lineEditor().isMiddlePointVisible());
   press(host, 'm');
+  EXPECT_TRUE(lineEditor().isObjectMovingEnabled());
+  // Once F4 made the area editor the active one, the same keys act on it alone.
+  press(host, Key::F4);
+  press(host, Key::Insert);
+  press(host, 'm');
+  EXPECT_TRUE(areaEditor().isAddMode());
+  EXPECT_TRUE(areaEditor().isObjectMovingEnabled());
+  EXPECT_FALSE(lineEditor().isAddMode());
   EXPECT_TRUE(lineEditor().isObjectMovingEnabled());
   qel::Clock::useRealTime();
 }

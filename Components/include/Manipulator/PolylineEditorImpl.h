@@ -42,16 +42,7 @@ class PolylineEditorImpl : public VertexEditor {
   const Label::ConstructorOptions& getLabelOptions() const noexcept { return labelOptions; }
 
  protected:
-  bool isStyleOfKind(const Feature::Style& candidate) const override;
-  SourceLocation styleRefusedAt() const override;
-  const char* styleRefusedMessage() const override;
-  bool isGeometryOfKind(const Feature::Geometry& candidate) const override;
-  std::shared_ptr<Feature::Geometry> makeGeometry() const override;
-  const std::vector<Cartographic>& positionsOf(const Feature::Geometry& shape) const override;
-  void setPositionsOf(Feature::Geometry& shape, std::vector<Cartographic> positions) const override;
   void applyDefaultStyle(Feature::Style& target) const override;
-  std::shared_ptr<Feature::Style> styleToKeep(const Feature::Feature& finished) const override;
-  CursorAction drawingCursor() const override { return CursorAction::DrawLine; }
   void addDrawnVertex(const Vector2<int>& position) override;
   bool moveWhileDrawing(const Vector2<int>& position) override;
   std::optional<std::pair<int, Cartographic>> findInsertionIndex(const Vector2<int>& position) override;
@@ -59,7 +50,7 @@ class PolylineEditorImpl : public VertexEditor {
   void updatePreview(FrameState& frameState) override;
   void updateOverlays(FrameState& frameState) override;
   void clearDrawingPreview() override;
-  void previewAfterUndo() override;
+  void previewAfterUndo(const std::optional<Cartographic>& lastBefore) override;
   void undoWithoutSnapshot() override;
   void continuePreview() override;
 
@@ -68,7 +59,6 @@ class PolylineEditorImpl : public VertexEditor {
   void rebuildRubberWall(const std::vector<Vector3<double>>& base, const FrameState& frameState);
   void updateMeasureLabels();
   void createLabels();
-  std::optional<std::pair<int, Cartographic>> insertionInSpace(const Vector2<int>& position);
   std::optional<std::pair<int, Cartographic>> insertionOnSurface();
 
   std::shared_ptr<PrimitiveBase> rubberLine;

@@ -34,9 +34,11 @@ class ViewerImpl;
 /// add, delete and object-moving modes, the undo stack, the geometry-changed and stopped
 /// events, and the per-frame rebuild of the handles.
 ///
-/// A concrete editor says what its geometry is (a line's positions, an area's outer
-/// ring), whether the last vertex joins the first, how it draws while a new feature is
-/// drawn (rubber band, outline) and where a press on the feature inserts a vertex.
+/// A concrete editor gives its `Kind` (the geometry it takes: a line's positions or an
+/// area's outer ring; whether the last vertex joins the first; whether the last position
+/// floats under the pointer while drawing) and says through the hooks below how it draws
+/// while a new feature is drawn (rubber band, outline) and where a press on the feature
+/// inserts a vertex.
 ///
 /// Every member runs on the main thread, except the change listeners of `EditorFrame`.
 class VertexEditor : public GUIEventHandler, public PrimitiveBase, public EditorFrame {
@@ -69,10 +71,10 @@ class VertexEditor : public GUIEventHandler, public PrimitiveBase, public Editor
   /// Drops the previous feature silently and goes on drawing `feature` from its last
   /// vertex; does nothing for null or a feature of another kind.
   void continueDrawing(std::shared_ptr<Feature::Feature> feature);
-  /// Ends editing or drawing; see `PolylineEditor::stopEditing`. Returns the feature
+  /// Ends editing or drawing; see `VertexEditorFacade::stopEditing`. Returns the feature
   /// handed to the stopped event, or null.
   std::shared_ptr<Feature::Feature> finishEditing(bool discard, bool endDrawing);
-  /// Restores the newest snapshot (see `PolylineEditor::undo`).
+  /// Restores the newest snapshot (see `VertexEditorFacade::undo`).
   void undo();
   /// Deletes vertex `index` (no effect while drawing, without a feature or for an index
   /// not below the vertex count).
@@ -114,24 +116,32 @@ class VertexEditor : public GUIEventHandler, public PrimitiveBase, public Editor
   /// The positions of the edited geometry (empty without one).
   const std::vector<Cartographic>& currentPositions() const;
 
+ public:
+  /// What sets one editor apart from the other as plain values.
+  struct Kind {
+    /// The type code of the geometries it takes (the test of start and continue).
+    Feature::GeometryType geometryType = Feature::GeometryType::Polyline;
+    /// The cursor while drawing.
+    CursorAction drawingCursor = CursorAction::DrawLine;
+    /// Where a refused style is logged, and with which text.
+    SourceLocation styleRefusedAt;
+    const char* styleRefusedMessage = "";
+    /// The last vertex joins the first (an area's ring): middle points then wrap.
+    bool closed = false;
+    /// While drawing, the list's last position follows the pointer rather than being a
+    /// drawn vertex: it then gets no vertex point.
+    bool floatsLastPosition = false;
+    /// An add-mode press that selects or inserts a vertex raises the kind-0 event, and
+    /// hovering the feature in add mode shows the insertion cursor.
+    bool announcesInsertion = true;
+  };
+
  protected:
-  explicit VertexEditor(std::shared_ptr<Feature::Style> defaultStyle);
+  VertexEditor(std::shared_ptr<Feature::Style> defaultStyle, Kind kind);
 
   // ---- What a concrete editor says ----------------------------------------------------
-  /// Whether `geometry` is of this editor's kind (the type code test of start/continue).
-  virtual bool isGeometryOfKind(const Feature::Geometry& geometry) const = 0;
-  /// A new, empty geometry of this editor's kind.
-  virtual std::shared_ptr<Feature::Geometry> makeGeometry() const = 0;
-  /// The edited position list of `geometry` (of this editor's kind).
-  virtual const std::vector<Cartographic>& positionsOf(const Feature::Geometry& geometry) const = 0;
-  /// Replaces the edited position list of `geometry`, announcing the change.
-  virtual void setPositionsOf(Feature::Geometry& geometry, std::vector<Cartographic> positions) const = 0;
   /// Writes the editor's defaults into `style` (of this editor's kind).
   virtual void applyDefaultStyle(Feature::Style& style) const = 0;
-  /// The cursor while drawing.
-  virtual CursorAction drawingCursor() const = 0;
-  /// Whether the last vertex joins the first (an area's ring): middle points then wrap.
-  virtual bool isClosed() const { return false; }
   /// Adds the vertex clicked at `position` while drawing.
   virtual void addDrawnVertex(const Vector2<int>& position) = 0;
   /// The pointer moved to `position` while drawing (after the cursor was set); the
@@ -149,19 +159,29 @@ class VertexEditor : public GUIEventHandler, public PrimitiveBase, public Editor
   /// Drops what drawing showed (rubber band, labels) when drawing stops or restarts.
   virtual void clearDrawingPreview() = 0;
   /// After an undo while drawing restored a shorter list: re-anchors the previews.
-  virtual void previewAfterUndo() = 0;
+  /// `lastBefore` is the last position the list held before the undo (empty when none).
+  virtual void previewAfterUndo(const std::optional<Cartographic>& lastBefore) = 0;
   /// Undo with an empty stack while drawing (outside drawing it does nothing).
   virtual void undoWithoutSnapshot() = 0;
-  /// The style the editor keeps when it hands a feature over: a copy of the feature's,
-  /// so that later style changes do not reach into the finished feature. Null keeps the
-  /// current style.
-  virtual std::shared_ptr<Feature::Style> styleToKeep(const Feature::Feature& finished) const = 0;
   /// After `continueDrawing` attached the feature: prepares the previews.
   virtual void continuePreview() = 0;
-  /// Whether an add-mode press raises the kind-0 event.
-  virtual bool raisesSelectionEvents() const { return true; }
+  /// Called after each write of the position list by the editor.
+  virtual void geometryWritten() {}
+  /// Called when a drawn feature is about to be handed over or dropped (not when drawing
+  /// merely ends with the feature kept): drops what only drawing needed.
+  virtual void beforeDrawnHandOver() {}
+  /// Called by `continueDrawing` before the editor follows `shape` (of this kind).
+  virtual void prepareToContinue(Feature::Geometry& shape) { (void)shape; }
 
   // ---- Shared operations --------------------------------------------------------------
+  /// A new, empty geometry of this editor's kind.
+  std::shared_ptr<Feature::Geometry> makeGeometry() const;
+  /// The edited position list of `geometry`: a line's positions, an area's outer ring;
+  /// empty for another kind.
+  const std::vector<Cartographic>& positionsOf(const Feature::Geometry& geometry) const;
+  /// Replaces the edited position list of `geometry`, announcing the change. An area
+  /// gets the list as its outer ring, without holes.
+  void setPositionsOf(Feature::Geometry& geometry, std::vector<Cartographic> positions) const;
   /// `position` with its height read through the height reference.
   Cartographic clampHeight(const Cartographic& position) { return adjustHeight(position); }
   /// Rebuilds `displayPositions` (and `middlePositions` unless `drawingNow`).
@@ -186,10 +206,28 @@ class VertexEditor : public GUIEventHandler, public PrimitiveBase, public Editor
   /// The window position of a fixed-frame point in the bound scene.
   std::optional<Vector2<double>> windowOf(const Vector3<double>& point) const;
   void raiseGeometryChanged(int index, int kind);
+  /// Where the pointer's ray through window position `q` passes within `width` +
+  /// `tolerance` pixels of a segment between consecutive positions, strictly between its
+  /// ends: the index the inserted vertex takes and the point on the segment; the first
+  /// such segment wins. The closing edge of a ring is not tested.
+  std::optional<std::pair<int, Cartographic>> insertionAlongRay(const Vector2<int>& q, double width,
+                                                                double tolerance) const;
+
+  /// The globe position under a window position, if any.
+  std::optional<Cartographic> globeCartographicAt(const Vector2<int>& position) const;
+  /// The globe position clicked at `position` while drawing, after a snapshot of the
+  /// feature unless it has no vertex yet (the first vertex has nothing to go back to);
+  /// empty, without a snapshot, when the click misses the globe.
+  std::optional<Cartographic> drawnClickAt(const Vector2<int>& position);
 
   // EditorFrame hooks.
+  bool isStyleOfKind(const Feature::Style& candidate) const final;
+  SourceLocation styleRefusedAt() const final { return kind.styleRefusedAt; }
+  const char* styleRefusedMessage() const final { return kind.styleRefusedMessage; }
   void refreshFromGeometry(Feature::Geometry& changed) override;
   void heightReferenceChanged() override;
+
+  const Kind kind;
 
   // ---- State (the line editor's order, less what EditorFrame holds) -------------------
   std::shared_ptr<Feature::Feature> feature;
@@ -237,7 +275,6 @@ class VertexEditor : public GUIEventHandler, public PrimitiveBase, public Editor
   int hitTest(std::size_t count, PositionOf&& positionOf, const Vector2<int>& position) const;
   bool pickedFeature(const std::shared_ptr<PickObject>& picked) const;
   std::shared_ptr<PickObject> pickAt(const Vector2<int>& position) const;
-  std::optional<Cartographic> globeCartographicAt(const Vector2<int>& position) const;
   void createHeightHandles();
   std::string middleImagePath() const;
   void attachFeature(const std::shared_ptr<Feature::Feature>& next, bool drawingNow);

@@ -8,11 +8,11 @@
 #include "Manipulator/PolylineEditorImpl.h"
 #include "PolylineEditorStyle.h"
 #include "Scene/FrameState.h"
-#include "Scene/GroundPolylinePrimitive.h"
 #include "Scene/MaterialAppearance.h"
 #include "Scene/PolylineMaterialAppearance.h"
 #include "Scene/Primitive.h"
 #include "Scene/SceneImpl.h"
+#include "VertexEditorPreview.h"
 
 namespace qel {
 
@@ -21,25 +21,16 @@ namespace {
 // The rubber band: a 2 px line of light green.
 constexpr double kRubberWidth = 2.0;
 constexpr std::array<float, 4> kRubberColor{0.5f, 1.0f, 0.5f, 1.0f};
-// Subdivision of a draped rubber band (metres) and of one in space (one degree).
-constexpr double kGroundGranularity = 9999.0;
-constexpr double kSpaceGranularityDegrees = 1.0;
-// Extrusion height references: from each position's height, or an absolute top.
-constexpr int kExtrudeFromPosition = 0;
-constexpr int kExtrudeToAbsolute = 1;
 
 Vector3<double> toCartesian(const Cartographic& p) { return Ellipsoid::WGS84.cartographicToCartesian(p); }
 
 }  // namespace
 
 void PolylineEditorImpl::addDrawnVertex(const Vector2<int>& position) {
-  const std::optional<Vector3<double>> hit = scene->pickGlobe(position);
-  if (!hit) return;
-  const std::optional<Cartographic> picked = Ellipsoid::WGS84.cartesianToCartographic(*hit);
+  // Undo after the first vertex clears the line.
+  const std::optional<Cartographic> picked = drawnClickAt(position);
   if (!picked) return;
   std::vector<Cartographic> positions = currentPositions();
-  // The first vertex has nothing to go back to: undo then clears the line.
-  if (!positions.empty()) pushSnapshot();
   positions.push_back(*picked);
   writePositions(std::move(positions));
   if (!rubberBand.empty()) {
@@ -101,57 +92,21 @@ void PolylineEditorImpl::rebuildRubberPrimitives(const FrameState& frameState) {
     const bool translucent = material->isTranslucent();
     rubberAppearance = std::make_shared<PolylineMaterialAppearance>(std::move(material), translucent);
   }
-  GeometryInstance instance;
-  instance.id = rubberLineId();
-  if (heightReference != HeightReference::None) {
-    GroundPolylineGeometry line;
-    line.positions = positions;
-    line.width = kRubberWidth;
-    line.granularity = kGroundGranularity;
-    line.arcType = ArcType::GEODESIC;
-    instance.geometry = std::move(line);
-    rubberLine =
-        std::make_shared<GroundPolylinePrimitive>(std::vector<GeometryInstance>{std::move(instance)}, rubberAppearance,
-                                                  heightReferenceToClassificationType(heightReference), true, false);
-  } else {
-    PolylineGeometry line;
-    line.positions = positions;
-    line.width = kRubberWidth;
-    line.granularity = Radian(Degree(kSpaceGranularityDegrees));
-    line.vertexFormat = VertexFormat::POSITION_AND_ST;
-    line.arcType = ArcType::GEODESIC;
-    instance.geometry = std::move(line);
-    rubberLine = std::make_shared<Primitive>(std::vector<GeometryInstance>{std::move(instance)}, rubberAppearance);
-  }
+  vertexPreview::PreviewLine line;
+  line.positions = positions;
+  line.width = kRubberWidth;
+  line.appearance = rubberAppearance;
+  line.id = rubberLineId();
+  line.draped = heightReference != HeightReference::None;
+  if (line.draped) line.classification = heightReferenceToClassificationType(heightReference);
+  rubberLine = vertexPreview::makePreviewLine(std::move(line));
   rebuildRubberWall(positions, frameState);
 }
 
 void PolylineEditorImpl::rebuildRubberWall(const std::vector<Vector3<double>>& base, const FrameState& frameState) {
-  const std::optional<polylineStyle::Extrusion> extrusion = polylineStyle::extrusionOf(*style);
+  const std::optional<vertexPreview::Extrusion> extrusion = polylineStyle::extrusionOf(*style);
   if (!extrusion) return;
-  const double h = extrusion->height;
-  WallGeometry wall;
-  wall.positions = base;
-  if (extrusion->heightReference == kExtrudeFromPosition || extrusion->heightReference == kExtrudeToAbsolute) {
-    for (const Cartographic& p : rubberBand) {
-      double bottom = p.height;
-      double top = p.height;
-      if (extrusion->heightReference == kExtrudeFromPosition) {
-        // A negative height digs down from the line, a positive one rises above it.
-        if (h > 0.0) {
-          top = p.height + h;
-        } else {
-          bottom = p.height + h;
-        }
-      } else {
-        bottom = std::min(p.height, h);
-        top = std::max(p.height, h);
-      }
-      wall.minimumHeights.push_back(bottom);
-      wall.maximumHeights.push_back(top);
-    }
-  }
-  wall.vertexFormat = extrusion->normalsOnly ? VertexFormat::POSITION_AND_NORMAL : VertexFormat::POSITION_NORMAL_AND_ST;
+  WallGeometry wall = vertexPreview::wallOver(base, rubberBand, *extrusion);
   double length = 0.0;
   for (std::size_t i = 1; i < base.size(); ++i) length += Vector3<double>::distance(base[i - 1], base[i]);
   double span = 0.0;
@@ -223,7 +178,8 @@ void PolylineEditorImpl::clearDrawingPreview() {
   angleLabel = nullptr;
 }
 
-void PolylineEditorImpl::previewAfterUndo() {
+void PolylineEditorImpl::previewAfterUndo(const std::optional<Cartographic>& lastBefore) {
+  (void)lastBefore;  // the band keeps its pointer end
   const std::vector<Cartographic>& positions = currentPositions();
   if (!positions.empty() && rubberBand.size() == 2) {
     rubberBand[0] = positions.back();

@@ -8,14 +8,11 @@
 #include "Manipulator/PolylineEditorImpl.h"
 #include "PolylineEditorStyle.h"
 #include "Scene/SceneImpl.h"
-#include "Scene/SceneTransforms.h"
 
 namespace qel {
 
 namespace {
 
-// The pointer's ray is taken as a segment this long (metres) from the eye.
-constexpr double kRayLength = 100.0;
 // A line in space is hit within its width plus this many pixels.
 constexpr double kSpaceTolerance = 10.0;
 // On a surface the tolerance is a fiftieth of a tile one level coarser than the one drawn.
@@ -26,37 +23,10 @@ constexpr double kDegenerate = 1e-10;
 }  // namespace
 
 std::optional<std::pair<int, Cartographic>> PolylineEditorImpl::findInsertionIndex(const Vector2<int>& position) {
-  if (heightReference == HeightReference::None) return insertionInSpace(position);
-  return insertionOnSurface();
-}
-
-std::optional<std::pair<int, Cartographic>> PolylineEditorImpl::insertionInSpace(const Vector2<int>& q) {
-  const std::vector<Cartographic>& positions = currentPositions();
-  if (positions.size() < 2) return std::nullopt;
-  const Ray ray = scene->getCamera().getPickRay(Vector2<float>(static_cast<float>(q.x), static_cast<float>(q.y)));
-  const Vector3<double> rayStart = ray.origin;
-  const Vector3<double> rayEnd = ray.getPoint(kRayLength);
-  const double width = polylineStyle::lineWidth(*style);
-  const Vector3<double> window(static_cast<double>(q.x), static_cast<double>(q.y), 0.0);
-  Vector3<double> previous = Ellipsoid::WGS84.cartographicToCartesian(positions[0]);
-  for (std::size_t i = 1; i < positions.size(); ++i) {
-    const Vector3<double> current = Ellipsoid::WGS84.cartographicToCartesian(positions[i]);
-    const auto closest = IntersectionTests::computeClosestPoints(previous, current, rayStart, rayEnd);
-    if (closest) {
-      const Vector3<double>& onLine = closest->first;
-      const double pixel = SceneTransforms::computeRealLengthOfOnePixel(*scene, onLine, window);
-      const double gap = Vector3<double>::distance(onLine, closest->second) / pixel;
-      // Strictly between the two vertices: the directions to them are opposite.
-      const bool between = (previous - onLine).normalized().dot((current - onLine).normalized()) < 0.0;
-      if (width + kSpaceTolerance > gap && between) {
-        if (std::optional<Cartographic> at = Ellipsoid::WGS84.cartesianToCartographic(onLine)) {
-          return std::make_pair(static_cast<int>(i), *at);
-        }
-      }
-    }
-    previous = current;
+  if (heightReference == HeightReference::None) {
+    return insertionAlongRay(position, polylineStyle::lineWidth(*style), kSpaceTolerance);
   }
-  return std::nullopt;
+  return insertionOnSurface();
 }
 
 std::optional<std::pair<int, Cartographic>> PolylineEditorImpl::insertionOnSurface() {

@@ -9,6 +9,8 @@
 #include "Data/DataSource.h"
 #include "Data/DataSourceDisplay.h"
 #include "Feature/FeatureGroup.h"
+#include "Feature/PolygonGeometry.h"
+#include "Feature/PolylineGeometry.h"
 #include "Layers/Layer.h"
 #include "Manipulator/HandleImages.h"
 #include "Scene/FrameState.h"
@@ -48,8 +50,9 @@ std::shared_ptr<Feature::FeatureGroup> rootGroupOf(SceneImpl* scene) {
 
 }  // namespace
 
-VertexEditor::VertexEditor(std::shared_ptr<Feature::Style> defaultStyle)
+VertexEditor::VertexEditor(std::shared_ptr<Feature::Style> defaultStyle, Kind editorKind)
     : EditorFrame(std::move(defaultStyle)),
+      kind(editorKind),
       stoppedEvent(std::make_unique<StoppedEvent>()),
       geometryChangedEvent(std::make_unique<GeometryChangedEvent>()),
       vertexPoints(std::make_shared<PointPrimitiveCollection>(nullptr, false, std::nullopt)),
@@ -89,6 +92,7 @@ void VertexEditor::attachFeature(const std::shared_ptr<Feature::Feature>& next, 
   refreshDisplayPositions(drawingNow);
   handlesDirty = true;
   geometryDirty = true;
+  previewDirty = true;
 }
 
 void VertexEditor::startEditing(std::shared_ptr<Feature::Feature> next) {
@@ -98,7 +102,7 @@ void VertexEditor::startEditing(std::shared_ptr<Feature::Feature> next) {
     return;
   }
   const std::shared_ptr<Feature::Geometry> nextGeometry = next->getGeometry();
-  if (!nextGeometry || !isGeometryOfKind(*nextGeometry)) return;
+  if (!nextGeometry || nextGeometry->getType() != kind.geometryType) return;
   attachFeature(next, drawing);
   if (!heightHandles) createHeightHandles();
 }
@@ -106,8 +110,9 @@ void VertexEditor::startEditing(std::shared_ptr<Feature::Feature> next) {
 void VertexEditor::continueDrawing(std::shared_ptr<Feature::Feature> next) {
   if (!next) return;
   const std::shared_ptr<Feature::Geometry> nextGeometry = next->getGeometry();
-  if (!nextGeometry || !isGeometryOfKind(*nextGeometry)) return;
+  if (!nextGeometry || nextGeometry->getType() != kind.geometryType) return;
   finishEditing(true, false);
+  prepareToContinue(*nextGeometry);
   attachFeature(next, true);
   continuePreview();
 }
@@ -119,6 +124,7 @@ std::shared_ptr<Feature::Feature> VertexEditor::finishEditing(bool discard, bool
     drawing = false;
     return nullptr;
   }
+  if (wasDrawing && geometry) beforeDrawnHandOver();
   std::shared_ptr<Feature::Feature> result;
   if (!wasDrawing) {
     selectedIndex = -1;
@@ -142,7 +148,9 @@ std::shared_ptr<Feature::Feature> VertexEditor::finishEditing(bool discard, bool
   undoStack.clear();
   if (geometry && feature) {
     feature->_setAsynchronous(true);
-    if (std::shared_ptr<Feature::Style> kept = styleToKeep(*feature)) setStyle(std::move(kept));
+    // The editor keeps the look of the finished feature without sharing its style, so
+    // that later style changes do not reach into the finished feature.
+    if (const std::shared_ptr<Feature::Style> own = feature->getStyle()) setStyle(own->clone());
   }
   feature.reset();
   setGeometry(nullptr);
@@ -202,6 +210,8 @@ void VertexEditor::undo() {
     handlesDirty = true;
     return;
   }
+  std::optional<Cartographic> lastBefore;
+  if (!currentPositions().empty()) lastBefore = currentPositions().back();
   const std::shared_ptr<Feature::FeatureBase> newest = undoStack.back();
   undoStack.pop_back();
   Feature::Feature* snapshot = newest->_asFeature();
@@ -211,9 +221,10 @@ void VertexEditor::undo() {
     // an own change to announce.
     if (saved && geometry && positionsOf(*saved) != currentPositions()) markSelfChange();
     *feature = *snapshot;
+    geometryWritten();
   }
   if (drawing) {
-    previewAfterUndo();
+    previewAfterUndo(lastBefore);
   } else {
     selectedIndex = -1;
     anchor.reset();
@@ -244,7 +255,7 @@ void VertexEditor::deleteVertex(unsigned int index) {
 void VertexEditor::removeMiddlePointsAround(int index, const std::vector<Cartographic>& after) {
   const int before = static_cast<int>(after.size()) + 1;
   auto& middles = middlePositions;
-  if (!isClosed()) {
+  if (!kind.closed) {
     if (index == 0) {
       middles.erase(middles.begin());
     } else if (index == before - 1) {
@@ -279,6 +290,37 @@ void VertexEditor::removeMiddlePointsAround(int index, const std::vector<Cartogr
 // ---------------------------------------------------------------------------------------
 // Display positions and handles
 
+bool VertexEditor::isStyleOfKind(const Feature::Style& candidate) const {
+  if (kind.geometryType == Feature::GeometryType::Polygon) return candidate.asPolygonStyle() != nullptr;
+  return candidate.asPolylineStyle() != nullptr;
+}
+
+std::shared_ptr<Feature::Geometry> VertexEditor::makeGeometry() const {
+  if (kind.geometryType == Feature::GeometryType::Polygon) return std::make_shared<Feature::PolygonGeometry>();
+  return std::make_shared<Feature::PolylineGeometry>();
+}
+
+const std::vector<Cartographic>& VertexEditor::positionsOf(const Feature::Geometry& shape) const {
+  switch (shape.getType()) {
+    case Feature::GeometryType::Polygon: return static_cast<const Feature::PolygonGeometry&>(shape).getPositions();
+    case Feature::GeometryType::Polyline: return static_cast<const Feature::PolylineGeometry&>(shape).getPositions();
+    default: return kNoPositions;
+  }
+}
+
+void VertexEditor::setPositionsOf(Feature::Geometry& shape, std::vector<Cartographic> positions) const {
+  switch (shape.getType()) {
+    case Feature::GeometryType::Polygon:
+      // The editor edits the outer ring only; it does not carry holes through a change.
+      static_cast<Feature::PolygonGeometry&>(shape).setHierarchy({std::move(positions), {}});
+      break;
+    case Feature::GeometryType::Polyline:
+      static_cast<Feature::PolylineGeometry&>(shape).setPositions(std::move(positions));
+      break;
+    default: break;
+  }
+}
+
 const std::vector<Cartographic>& VertexEditor::currentPositions() const {
   return geometry ? positionsOf(*geometry) : kNoPositions;
 }
@@ -287,6 +329,7 @@ void VertexEditor::writePositions(std::vector<Cartographic> positions) {
   if (!geometry) return;
   markSelfChange();
   setPositionsOf(*geometry, std::move(positions));
+  geometryWritten();
 }
 
 std::optional<Cartographic> VertexEditor::middleOf(const Cartographic& a, const Cartographic& b) {
@@ -302,13 +345,15 @@ void VertexEditor::refreshDisplayPositions(bool drawingNow) {
   middlePositions.clear();
   const std::vector<Cartographic>& positions = currentPositions();
   if (positions.empty()) return;
-  displayPositions.reserve(positions.size());
-  for (const Cartographic& p : positions) displayPositions.push_back(clampHeight(p));
+  // A position that only follows the pointer is no vertex yet.
+  const std::size_t shown = drawingNow && kind.floatsLastPosition ? positions.size() - 1 : positions.size();
+  displayPositions.reserve(shown);
+  for (std::size_t i = 0; i < shown; ++i) displayPositions.push_back(clampHeight(positions[i]));
   if (!middlePointVisible || drawingNow) return;
   for (std::size_t i = 1; i < positions.size(); ++i) {
     if (std::optional<Cartographic> m = middleOf(positions[i - 1], positions[i])) middlePositions.push_back(*m);
   }
-  if (isClosed() && positions.size() >= 2) {
+  if (kind.closed && positions.size() >= 2) {
     if (std::optional<Cartographic> m = middleOf(positions.back(), positions.front())) middlePositions.push_back(*m);
   }
 }
@@ -326,7 +371,7 @@ void VertexEditor::refreshVertex(int index) {
   };
   if (index > 0) setMiddle(index - 1, index - 1, index);
   if (index < count - 1) setMiddle(index, index, index + 1);
-  if (isClosed() && count >= 2) {
+  if (kind.closed && count >= 2) {
     if (index == 0) setMiddle(count - 1, count - 1, 0);
     if (index == count - 1) setMiddle(count - 1, count - 1, 0);
   }

@@ -13,6 +13,7 @@
 #include "Manipulator/VertexEditor.h"
 #include "Scene/PickObject.h"
 #include "Scene/SceneImpl.h"
+#include "Scene/SceneTransforms.h"
 #include "Viewer/Viewer.h"
 #include "WindowPixel.h"
 
@@ -28,6 +29,8 @@ constexpr double kHandleHitHalfSize = 5.0;
 constexpr int kPickSize = 10;
 // The height drag reads the window length of this drop (metres) under the grab point.
 constexpr double kHeightProbe = 1.0;
+// An insertion takes the pointer's ray as a segment this long (metres) from the eye.
+constexpr double kRayLength = 100.0;
 
 }  // namespace
 
@@ -75,6 +78,12 @@ std::optional<Cartographic> VertexEditor::globeCartographicAt(const Vector2<int>
   const std::optional<Vector3<double>> hit = scene->pickGlobe(position);
   if (!hit) return std::nullopt;
   return Ellipsoid::WGS84.cartesianToCartographic(*hit);
+}
+
+std::optional<Cartographic> VertexEditor::drawnClickAt(const Vector2<int>& position) {
+  const std::optional<Cartographic> picked = globeCartographicAt(position);
+  if (picked && !currentPositions().empty()) pushSnapshot();
+  return picked;
 }
 
 void VertexEditor::startNewFeature() {
@@ -129,7 +138,7 @@ bool VertexEditor::onPress(const GUIEventAdapter& event, const Vector2<int>& pos
       if (selectedIndex != previous) handlesDirty = true;
       if (selectedIndex >= 0) {
         if (addMode) {
-          if (raisesSelectionEvents()) raiseGeometryChanged(selectedIndex, kVertexSelected);
+          if (kind.announcesInsertion) raiseGeometryChanged(selectedIndex, kVertexSelected);
           consumed = true;
         }
       } else if (pickedFeature(picked)) {
@@ -171,7 +180,7 @@ void VertexEditor::insertFromMiddlePoint(int index) {
   const int count = static_cast<int>(positions.size());
   if (index < static_cast<int>(middlePositions.size())) {
     if (std::optional<Cartographic> m = middleOf(positions[index], positions[index + 1])) middlePositions[index] = *m;
-    const int next = isClosed() ? (index + 2) % count : index + 2;
+    const int next = kind.closed ? (index + 2) % count : index + 2;
     if (next < count) {
       if (std::optional<Cartographic> m = middleOf(positions[index + 1], positions[next])) {
         middlePositions.insert(middlePositions.begin() + index + 1, *m);
@@ -196,7 +205,7 @@ void VertexEditor::insertOnFeature(const Vector2<int>& position) {
   const int count = static_cast<int>(positions.size());
   if (middlePointVisible && k >= 1 && k - 1 < static_cast<int>(middlePositions.size())) {
     if (std::optional<Cartographic> m = middleOf(positions[k - 1], positions[k])) middlePositions[k - 1] = *m;
-    const int next = isClosed() ? (k + 1) % count : k + 1;
+    const int next = kind.closed ? (k + 1) % count : k + 1;
     if (next < count) {
       if (std::optional<Cartographic> m = middleOf(positions[k], positions[next])) {
         middlePositions.insert(middlePositions.begin() + k, *m);
@@ -205,7 +214,36 @@ void VertexEditor::insertOnFeature(const Vector2<int>& position) {
   }
   selectedIndex = k;
   anchor = at;
-  if (raisesSelectionEvents()) raiseGeometryChanged(k, kVertexSelected);
+  if (kind.announcesInsertion) raiseGeometryChanged(k, kVertexSelected);
+}
+
+std::optional<std::pair<int, Cartographic>> VertexEditor::insertionAlongRay(const Vector2<int>& q, double width,
+                                                                            double tolerance) const {
+  const std::vector<Cartographic>& positions = currentPositions();
+  if (positions.size() < 2) return std::nullopt;
+  const Ray ray = scene->getCamera().getPickRay(Vector2<float>(static_cast<float>(q.x), static_cast<float>(q.y)));
+  const Vector3<double> rayStart = ray.origin;
+  const Vector3<double> rayEnd = ray.getPoint(kRayLength);
+  const Vector3<double> window(static_cast<double>(q.x), static_cast<double>(q.y), 0.0);
+  Vector3<double> previous = Ellipsoid::WGS84.cartographicToCartesian(positions[0]);
+  for (std::size_t i = 1; i < positions.size(); ++i) {
+    const Vector3<double> current = Ellipsoid::WGS84.cartographicToCartesian(positions[i]);
+    const auto closest = IntersectionTests::computeClosestPoints(previous, current, rayStart, rayEnd);
+    if (closest) {
+      const Vector3<double>& onLine = closest->first;
+      const double pixel = SceneTransforms::computeRealLengthOfOnePixel(*scene, onLine, window);
+      const double gap = Vector3<double>::distance(onLine, closest->second) / pixel;
+      // Strictly between the two vertices: the directions to them are opposite.
+      const bool between = (previous - onLine).normalized().dot((current - onLine).normalized()) < 0.0;
+      if (width + tolerance > gap && between) {
+        if (std::optional<Cartographic> at = Ellipsoid::WGS84.cartesianToCartographic(onLine)) {
+          return std::make_pair(static_cast<int>(i), *at);
+        }
+      }
+    }
+    previous = current;
+  }
+  return std::nullopt;
 }
 
 // ---------------------------------------------------------------------------------------
@@ -248,7 +286,7 @@ bool VertexEditor::onRelease(const GUIEventAdapter& event, const Vector2<int>& p
       heightDragging = false;
     }
   }
-  if (drawing) viewer.setSceneCursor(drawingCursor());
+  if (drawing) viewer.setSceneCursor(kind.drawingCursor);
   pressed = false;
   doubleClicked = false;
   return result;
@@ -366,7 +404,7 @@ void VertexEditor::dragHorizontally(const Vector2<int>& from, const Vector2<int>
 
 bool VertexEditor::onMove(const Vector2<int>& position, const Viewer& viewer) {
   if (drawing) {
-    viewer.setSceneCursor(drawingCursor());
+    viewer.setSceneCursor(kind.drawingCursor);
   } else if (objectMoving) {
     viewer.setSceneCursor(CursorAction::HoverMovable);
   } else {
@@ -379,7 +417,7 @@ bool VertexEditor::onMove(const Vector2<int>& position, const Viewer& viewer) {
                    middlePoints->size(), [this](std::size_t i) { return middlePoints->get(i)->get().position; },
                    position) >= 0) {
       viewer.setSceneCursor(CursorAction::OverVertex);
-    } else if (addMode && pickedFeature(pickAt(position))) {
+    } else if (addMode && kind.announcesInsertion && pickedFeature(pickAt(position))) {
       viewer.setSceneCursor(CursorAction::OverLineInAddMode);
     }
   }

@@ -15,6 +15,8 @@
 #include "Manipulator/GlobeManipulator.h"
 #include "Manipulator/GlobeManipulatorImpl.h"
 #include "Manipulator/PointEditor.h"
+#include "Manipulator/PolygonEditor.h"
+#include "Manipulator/PolygonEditorImpl.h"
 #include "Manipulator/PolylineEditor.h"
 #include "Manipulator/PolylineEditorImpl.h"
 #include "Manipulator/ScenePicker.h"
@@ -167,6 +169,12 @@ DemoHost DemoHost::create(const DemoHostOptions& options) {
     editor->bind(&face);
     editor->stopEditing(true, true);
     host.lineEditing = PolylineEditorKeys::install(*host.editorCommands, *editor, *scene);
+  }
+  if (PolygonEditor* editor = PolygonEditor::instance()) {
+    Viewer face(host.viewer);
+    editor->bind(&face);
+    editor->stopEditing(true, true);
+    host.areaEditing = PolygonEditorKeys::install(*host.editorCommands, *editor, *scene);
   }
 
   if (options.startEye) {

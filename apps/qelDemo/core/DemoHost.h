@@ -11,6 +11,7 @@
 #include "NamedPlaces.h"
 #include "PickerKeys.h"
 #include "PointEditorKeys.h"
+#include "PolygonEditorKeys.h"
 #include "PolylineEditorKeys.h"
 #include "TimingManipulator.h"
 
@@ -70,6 +71,9 @@ struct DemoHost {
   /// The polyline editor's keys (F3, Return, Ctrl+Z, Insert, Delete, m, v); null when
   /// it is gone.
   std::shared_ptr<PolylineEditorKeys> lineEditing;
+  /// The polygon editor's keys (F4, and the line editor's keys while it is active); null
+  /// when it is gone.
+  std::shared_ptr<PolygonEditorKeys> areaEditing;
   /// Set when `measureLibrary` was asked for.
   std::shared_ptr<TimingManipulator> timing;
 

@@ -12,7 +12,7 @@ void EditorCommands::bindKey(std::int32_t key, std::string keyName, std::string 
 }
 
 void EditorCommands::bindToolKey(std::int32_t key, std::string keyName, std::string help, const std::string& tool,
-                                 Action action) {
+                                 Action action, std::int32_t modifiers) {
   if (!action) return;
   Binding& row = bindings_[key];
   if (!row.toolActions.empty() || !row.action) {
@@ -23,7 +23,7 @@ void EditorCommands::bindToolKey(std::int32_t key, std::string keyName, std::str
   row.key = key;
   row.keyName = std::move(keyName);
   row.help = std::move(help);
-  row.modifiers = 0;
+  row.modifiers = modifiers;
   // A shared row runs through its tools' actions; this one only marks it as bound.
   row.action = [] {};
 }

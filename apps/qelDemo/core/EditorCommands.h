@@ -46,8 +46,10 @@ class EditorCommands : public GUIEventHandler {
   /// Adds `tool`'s action to a key several tools share: the key runs the action of the
   /// active tool (`setActiveTool`) and nothing while no tool with an action for it is
   /// active (the key is still used). Replaces a single-tool row of the same key; the help
-  /// text is the last one given. An empty action is ignored.
-  void bindToolKey(std::int32_t key, std::string keyName, std::string help, const std::string& tool, Action action);
+  /// text and `modifiers` (as for `bindKey`) are the last ones given. An empty action is
+  /// ignored.
+  void bindToolKey(std::int32_t key, std::string keyName, std::string help, const std::string& tool, Action action,
+                   std::int32_t modifiers = 0);
 
   /// The tool the shared keys act on ("" none): the one whose key last started it.
   /// Tells every tool listener, so that a tool switched away from can say so.

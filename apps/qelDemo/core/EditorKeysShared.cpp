@@ -12,8 +12,10 @@
 #include "Feature/FeatureGroup.h"
 #include "Feature/Geometry.h"
 #include "Feature/PointGeometry.h"
+#include "Feature/PolygonGeometry.h"
 #include "Feature/PolylineGeometry.h"
 #include "Manipulator/PointEditor.h"
+#include "Manipulator/PolygonEditor.h"
 #include "Manipulator/PolylineEditor.h"
 #include "Scene/PickObject.h"
 #include "Scene/SceneImpl.h"
@@ -34,6 +36,11 @@ void stopTool(const std::string& tool) {
     }
   } else if (tool == kPolylineTool) {
     if (PolylineEditor* editor = PolylineEditor::instance()) {
+      editor->stopEditing(false, true);
+      editor->stopEditing(false, false);
+    }
+  } else if (tool == kPolygonTool) {
+    if (PolygonEditor* editor = PolygonEditor::instance()) {
       editor->stopEditing(false, true);
       editor->stopEditing(false, false);
     }
@@ -60,7 +67,7 @@ void activateForEditing(EditorCommands& commands, const std::string& tool) {
 }  // namespace
 
 void bindEditUnderPointer(EditorCommands& commands, SceneImpl& scene) {
-  commands.bindKey('g', "g", "edit the point or line under the pointer", [&commands, &scene] {
+  commands.bindKey('g', "g", "edit the point, line or area under the pointer", [&commands, &scene] {
     const std::shared_ptr<PickObject> found = scene.pick(commands.pointer(), kPickSize, kPickSize).lock();
     const std::shared_ptr<Entity> entity = found ? found->getEntity() : nullptr;
     const std::shared_ptr<Feature::Feature> feature = entity ? entity->_getFeature() : nullptr;
@@ -74,6 +81,11 @@ void bindEditUnderPointer(EditorCommands& commands, SceneImpl& scene) {
     } else if (geometry->getType() == Feature::GeometryType::Polyline) {
       if (PolylineEditor* editor = PolylineEditor::instance()) {
         activateForEditing(commands, kPolylineTool);
+        editor->startEditing(feature);
+      }
+    } else if (geometry->getType() == Feature::GeometryType::Polygon) {
+      if (PolygonEditor* editor = PolygonEditor::instance()) {
+        activateForEditing(commands, kPolygonTool);
         editor->startEditing(feature);
       }
     }
@@ -98,6 +110,10 @@ std::string describeGeometry(const std::shared_ptr<Feature::Geometry>& geometry)
   if (geometry->getType() == Feature::GeometryType::Polyline) {
     const std::size_t n = static_cast<const Feature::PolylineGeometry&>(*geometry).getPositions().size();
     return "line of " + std::to_string(n) + (n == 1 ? " vertex" : " vertices");
+  }
+  if (geometry->getType() == Feature::GeometryType::Polygon) {
+    const std::size_t n = static_cast<const Feature::PolygonGeometry&>(*geometry).getPositions().size();
+    return "area of " + std::to_string(n) + (n == 1 ? " vertex" : " vertices");
   }
   return "geometry";
 }

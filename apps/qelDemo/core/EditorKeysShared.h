@@ -16,7 +16,7 @@ namespace qel::demo {
 
 class EditorCommands;
 
-/// What the two feature editors' key files share: the names the key table knows them by,
+/// What the feature editors' key files share: the names the key table knows them by,
 /// the hand-over of switching from one editor to the other, the `g` key (edit what lies
 /// under the pointer, whichever editor fits it) and how their events read on the display.
 namespace editorkeys {
@@ -24,6 +24,7 @@ namespace editorkeys {
 /// The tool names of the shared keys (Return) and of the display's status lines.
 inline constexpr const char* kPointTool = "point editor";
 inline constexpr const char* kPolylineTool = "polyline editor";
+inline constexpr const char* kPolygonTool = "polygon editor";
 
 /// Makes `tool` the active editor: the other editor's drawing and editing end first
 /// (drawing ends, then the editing a pending feature may have left), so that only one
@@ -32,12 +33,12 @@ void activate(EditorCommands& commands, const std::string& tool);
 
 /// Binds `g`: picks under the pointer (the commands' last pointer position) in `scene`'s
 /// last frame; a point feature goes to the point editor, a line to the polyline editor,
-/// anything else (or nothing) is left alone.
+/// an area to the polygon editor, anything else (or nothing) is left alone.
 void bindEditUnderPointer(EditorCommands& commands, SceneImpl& scene);
 
 /// "feature 3" or "new feature" (a drawn feature has no id).
 std::string describeFeature(const std::shared_ptr<Feature::Feature>& feature);
-/// "point (7.51234°, 46.20000°, 1234.5 m)" or "line of 3 vertices".
+/// "point (7.51234°, 46.20000°, 1234.5 m)", "line of 3 vertices" or "area of 4 vertices".
 std::string describeGeometry(const std::shared_ptr<Feature::Geometry>& geometry);
 /// Puts a feature an editor handed over back into `scene`'s default data source's root
 /// group (the editors take drawn features out of it), unless it is already there.
