@@ -19,6 +19,13 @@ struct Cartographic {
     return {Math::toRadians(lonDeg), Math::toRadians(latDeg), h};
   }
   constexpr bool operator==(const Cartographic&) const noexcept = default;
+  /// True when longitude, latitude and height each differ by at most `epsilon` (radians
+  /// for the angles, metres for the height, the same number for all three); 0 asks for
+  /// exact equality. A NaN component is never equal.
+  bool equalsEpsilon(const Cartographic& o, double epsilon) const noexcept {
+    return std::abs(longitude - o.longitude) <= epsilon && std::abs(latitude - o.latitude) <= epsilon &&
+           std::abs(height - o.height) <= epsilon;
+  }
   bool isFinite() const noexcept {
     return std::isfinite(longitude) && std::isfinite(latitude) && std::isfinite(height);
   }

@@ -3,6 +3,7 @@
 #include <glm/mat4x4.hpp>
 
 #include "Common/Matrix3.h"
+#include "Common/Quaternion.h"
 #include "Common/Vector3.h"
 
 namespace qel {
@@ -15,8 +16,24 @@ class Matrix4 {
   static Matrix4 identity() noexcept { return Matrix4(); }
   static Matrix4 fromRotationTranslation(const Matrix3& rotation, const Vector3<double>& translation) noexcept;
   static Matrix4 fromTranslation(const Vector3<double>& translation) noexcept;
+  /// The matrix scaling x, y and z by the components of `scale`, no translation.
+  static Matrix4 fromScale(const Vector3<double>& scale) noexcept;
+  /// T · R · S: scale first (by `scale`), then turn by the unit quaternion `rotation`,
+  /// then move by `translation` (metres). A non-unit quaternion is normalised first; a
+  /// zero quaternion turns nothing.
+  static Matrix4 fromTranslationQuaternionRotationScale(const Vector3<double>& translation, const Quaternion& rotation,
+                                                        const Vector3<double>& scale) noexcept;
 
   Matrix3 getRotation() const noexcept;
+  /// The upper-left 3×3 block as it is, scale included (unlike a rotation extraction).
+  Matrix3 getMatrix3() const noexcept;
+  /// The lengths of the first three columns' x, y, z parts: the scale factors of an
+  /// affine transform made of translation, rotation and scale.
+  Vector3<double> getScale() const noexcept;
+  /// True when every element equals the identity's exactly.
+  bool isIdentity() const noexcept { return m_ == glm::dmat4(1.0); }
+  /// True when no element is NaN or infinite.
+  bool isFinite() const noexcept;
   Vector3<double> getTranslation() const noexcept { return {m_[3].x, m_[3].y, m_[3].z}; }
   Vector3<double> getColumn3(int i) const noexcept { return {m_[i].x, m_[i].y, m_[i].z}; }
   double operator()(int row, int col) const noexcept { return m_[col][row]; }

@@ -18,6 +18,7 @@
 namespace qel {
 class GlobeManipulator;
 class GlobeManipulatorImpl;
+class Qel3DTileset;
 class ViewerImpl;
 }  // namespace qel
 
@@ -76,6 +77,8 @@ struct DemoHost {
   std::shared_ptr<PolygonEditorKeys> areaEditing;
   /// Set when `measureLibrary` was asked for.
   std::shared_ptr<TimingManipulator> timing;
+  /// The sample tileset beside the valley (SampleFeatures); null when it could not be read.
+  std::shared_ptr<Qel3DTileset> sampleTileset;
 
   static DemoHost create(const DemoHostOptions& options);
 
