@@ -98,6 +98,7 @@ void PointEditor_DragStep(benchmark::State& state) {
   qel::SceneImpl& scene = s.viewer->getScene();
   qel::FrameState& frame = scene.getFrameState();
   frame.camera = &scene.getCamera();
+  frame.projector = scene.getCamera().getWindowProjector();
   const qel::Viewer& face = s.viewer->getViewer();
   s.editor->handle(qel::GUIEventAdapter::makePush(400.0f, kDragY, qel::GUIEventAdapter::LEFT_MOUSE_BUTTON), face);
   if (!s.editor->isSelected()) state.SkipWithError("the press did not select the point");

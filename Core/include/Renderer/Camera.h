@@ -13,6 +13,7 @@
 #include "Common/Vector3.h"
 #include "Renderer/PerspectiveFrustum.h"
 #include "Renderer/Viewport.h"
+#include "Renderer/WindowProjector.h"
 
 namespace qel {
 
@@ -57,6 +58,8 @@ class Camera {
   Ray getPickRay(const Vector2<float>& windowPosition) const;
   /// Window position (pixels, origin top left) of a fixed-frame point; empty when the
   /// point is not in front of the eye. Positions outside the viewport are returned.
+  /// The current view frozen for projecting many points (see `WindowProjector`).
+  WindowProjector getWindowProjector() const;
   std::optional<Vector2<double>> worldToWindow(const Vector3<double>& point) const;
 
   /// Test hooks: how many times each pose setter was called.

@@ -5,6 +5,7 @@
 
 #include "Common/TaskQueue.h"
 #include "Scene/CullingVolume.h"
+#include "Renderer/WindowProjector.h"
 #include "Scene/DrawList.h"
 
 namespace qel {
@@ -25,6 +26,9 @@ class FrameState {
   CullingVolume cullingVolume;
   /// The camera the frame is drawn from; set by the scene before the primitives' updates.
   const Camera* camera = nullptr;
+  /// That camera's view, frozen when the scene sets `camera`: what every item drawn this
+  /// frame is projected with.
+  WindowProjector projector;
   /// What the frame draws: each primitive's update submits its shown and hidden items
   /// here, in update order. When the frame ends it becomes the scene's last frame.
   DrawList drawList;

@@ -120,25 +120,13 @@ Ray Camera::getPickRay(const Vector2<float>& windowPosition) const {
   return Ray{position, (orientation * local).normalized()};
 }
 
+WindowProjector Camera::getWindowProjector() const {
+  std::lock_guard lock(poseMutex_);
+  return WindowProjector(position_, toCamera_, frustum_.getHalfTangentX(), frustum_.getHalfTangentY(), viewport_);
+}
+
 std::optional<Vector2<double>> Camera::worldToWindow(const Vector3<double>& point) const {
-  if (viewport_.isEmpty() || !point.isFinite()) return std::nullopt;
-  Vector3<double> position;
-  Matrix3 toCamera;
-  {
-    std::lock_guard lock(poseMutex_);
-    position = position_;
-    toCamera = toCamera_;
-  }
-  const Vector3<double> local = toCamera * (point - position);
-  const double depth = -local.z;
-  if (!(depth > 0.0)) return std::nullopt;
-  const HalfTangents tangents = halfTangents(frustum_);
-  const double ndcX = local.x / depth / tangents.x;
-  const double ndcY = local.y / depth / tangents.y;
-  const Vector2<double> window(viewport_.x0 + 0.5 * (ndcX + 1.0) * viewport_.width(),
-                               viewport_.y0 + 0.5 * (1.0 - ndcY) * viewport_.height());
-  if (!window.isFinite()) return std::nullopt;
-  return window;
+  return getWindowProjector().project(point);
 }
 
 }  // namespace qel

@@ -43,10 +43,10 @@ std::vector<Vector2<double>> convexHull(std::vector<Vector2<double>> points) {
 std::optional<ProjectedPoint> projectForDrawing(const FrameState& frameState, const Vector3<double>& position,
                                                 bool depthTest) {
   if (!frameState.camera || !position.isFinite()) return std::nullopt;
-  const Camera& camera = *frameState.camera;
-  const std::optional<Vector2<double>> window = camera.worldToWindow(position);
+  const WindowProjector& projector = frameState.projector;
+  const std::optional<Vector2<double>> window = projector.project(position);
   if (!window) return std::nullopt;
-  const Vector3<double> eye = camera.getPosition();
+  const Vector3<double>& eye = projector.getEye();
   const double depth = Vector3<double>::distance(position, eye);
   bool visible = true;
   if (depthTest && depth > 0.0) {

@@ -152,6 +152,7 @@ void SceneImpl::render(std::chrono::steady_clock::time_point frameTime) {
   ++frameState_->frameNumber;
   frameState_->cullingVolume = CullingVolume::fromCamera(*camera_);
   frameState_->camera = camera_.get();
+  frameState_->projector = camera_->getWindowProjector();
   updateSurfaceLevel();
   frameState_->drawList.reset(camera_->getViewport().width(), camera_->getViewport().height());
   if (dataSourceFrameWork_) dataSourceFrameWork_->update(*frameState_);
