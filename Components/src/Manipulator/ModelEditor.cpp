@@ -68,7 +68,7 @@ double waitForExtent(SceneImpl& scene, const std::shared_ptr<Feature::Feature>& 
   // The listener owns the promise: a listener removed before it answered (by a later
   // wait, or with its scene) breaks it, and the wait below ends.
   auto promise = std::make_shared<boost::promise<double>>();
-  boost::unique_future<double> answer = promise->get_future();
+  boost::future<double> answer = promise->get_future();
   ListenerSlot& slot = extentWaitSlot();
   slot.remove();
   auto own = std::make_shared<ListenerSlot>();
@@ -220,6 +220,8 @@ void ModelEditorImpl::attachTo(ViewerImpl& viewer, const std::shared_ptr<ModelEd
 void ModelEditorImpl::detachFrom(ViewerImpl* viewer) {
   // The gizmo belongs to the old scene: take it out while that scene is known.
   gizmo.remove(viewer != nullptr ? &viewer->getScene().getPrimitives() : nullptr);
+  // A target kept across a rebinding gets its gizmo back in the new scene.
+  needsRebuild = true;
   scene = nullptr;
   if (viewer != nullptr) unregisterTool(*viewer, *this);
 }

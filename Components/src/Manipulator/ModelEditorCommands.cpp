@@ -10,6 +10,8 @@
 #include "Feature/PointGeometry.h"
 #include "Feature/PointStyle.h"
 #include "Layers/Layer.h"
+#include "Layers/Qel3DTileset.h"
+#include "Scene/SceneImpl.h"
 #include "Manipulator/ModelEditorImpl.h"
 #include "ModelEditorTargets.h"
 

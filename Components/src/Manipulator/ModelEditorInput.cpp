@@ -1,5 +1,6 @@
 // The model editor's input: the gesture machine, the per-frame show and rebuild of the
 // gizmo, the hover test and the drag steps of each gizmo part.
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 
@@ -7,6 +8,7 @@
 #include "Common/IntersectionTests.h"
 #include "Common/WorkTask.h"
 #include "Layers/Layer.h"
+#include "Layers/Qel3DTileset.h"
 #include "Manipulator/ModelEditorImpl.h"
 #include "ModelEditorTargets.h"
 #include "Scene/PickObject.h"
@@ -210,10 +212,11 @@ void ModelEditorImpl::dragCorner(SceneImpl& sceneImpl, const Vector2<float>& a, 
       *SceneTransforms::wgs84ToWindowCoordinates(sceneImpl, gizmo.getModelMatrix().getTranslation());
   const double mx = std::abs(static_cast<double>(b.x) - a.x);
   const double my = std::abs(static_cast<double>(a.y) - b.y);
-  // Nearer or farther by whole pixels, as the pointer reports them.
+  // Nearer or farther by whole pixels, as the pointer reports them (in doubles: a centre
+  // projected far off the window must not overflow).
   const auto squaredDistance = [&centre](const Vector2<float>& p) {
-    const auto dx = static_cast<std::int64_t>(p.x) - static_cast<std::int64_t>(centre.x);
-    const auto dy = static_cast<std::int64_t>(p.y) - static_cast<std::int64_t>(centre.y);
+    const double dx = std::trunc(static_cast<double>(p.x)) - std::trunc(centre.x);
+    const double dy = std::trunc(static_cast<double>(p.y)) - std::trunc(centre.y);
     return dx * dx + dy * dy;
   };
   const double sign = squaredDistance(b) < squaredDistance(a) ? -1.0 : 1.0;
