@@ -122,9 +122,9 @@ TEST_F(ModelEditorLifecycle, ATilesetTurnedAndScaledYieldsValuesThatRebuildIt) {
   const Matrix4 e = Transforms::eastNorthUpToFixedFrame(at(home));
   const double turn = 0.8;
   const double k = 1.7;
-  const Matrix4 local = Matrix4::fromRotationTranslation(
-                            Matrix3::fromEulerAnglesXYZ({Radian(0.0), Radian(0.0), Radian(turn)}), {}) *
-                        Matrix4::fromScale({k, k, k});
+  const Matrix4 local =
+      Matrix4::fromRotationTranslation(Matrix3::fromEulerAnglesXYZ({Radian(0.0), Radian(0.0), Radian(turn)}), {}) *
+      Matrix4::fromScale({k, k, k});
   const Matrix4 built = e * local * e.inverse();
   tiles->modelMatrix = built;
 

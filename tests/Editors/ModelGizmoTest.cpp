@@ -90,7 +90,8 @@ TEST_P(GizmoHover, FindsThePartUnderThePointerAndPaintsItUntilThePointerLeaves) 
   startOn(c.kind);
   lookFrom(c.towardEye);
   const Vector3<double> h = half();
-  const Vector3<double> local = c.inReach * reach() + Vector3<double>{c.inHalf.x * h.x, c.inHalf.y * h.y, c.inHalf.z * h.z};
+  const Vector3<double> local =
+      c.inReach * reach() + Vector3<double>{c.inHalf.x * h.x, c.inHalf.y * h.y, c.inHalf.z * h.z};
   move(screen(local));
   EXPECT_EQ(impl().getController(), c.expected);
 
