@@ -92,6 +92,8 @@ double waitForExtent(SceneImpl& scene, const std::shared_ptr<Feature::Feature>& 
         promise->set_value(radius);
         own->remove();
       });
+  // From here on the listener alone holds the promise.
+  promise.reset();
   {
     std::lock_guard lock(own->mutex);
     own->handle = handle;
