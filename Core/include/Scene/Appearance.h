@@ -15,6 +15,8 @@ class Appearance {
     PolylineMaterial,  ///< lines painted with a material along their length
     EllipsoidSurface,  ///< surfaces on or parallel to the ellipsoid, walls
     Material,          ///< any geometry with normals
+    PerInstanceColor,  ///< any geometry, each instance in its own colour
+    PolylineColor,     ///< lines, each instance in its own colour
   };
 
   virtual ~Appearance() = default;

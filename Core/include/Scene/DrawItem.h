@@ -16,6 +16,7 @@ namespace qel {
 class CollectionElement;
 class Entity;
 class PrimitiveBase;
+class Qel3DTileFeature;
 
 /// What kind of thing a draw item shows.
 enum class DrawKind : std::uint8_t {
@@ -75,6 +76,8 @@ struct DrawItem {
   CollectionElement* element = nullptr;
   /// The entity drawn, for items a feature's entity submitted.
   std::weak_ptr<Entity> entity;
+  /// The 3D-tile feature drawn, for items a tileset's tiles submitted.
+  std::weak_ptr<Qel3DTileFeature> tileFeature;
 };
 
 }  // namespace qel

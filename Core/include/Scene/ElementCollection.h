@@ -50,7 +50,10 @@ class ElementCollection : public PrimitiveBase {
   void setModelMatrix(const Matrix4& modelMatrix) noexcept { modelMatrix_ = modelMatrix; }
   SceneImpl* getScene() const noexcept { return scene_; }
 
+  /// Submits nothing while the model matrix has a NaN or infinite element: nothing is
+  /// drawn or picked until a finite matrix is set.
   void update(FrameState& frameState) override {
+    if (!modelMatrix_.isFinite()) return;
     for (const std::unique_ptr<Element>& element : elements_) submit(*element, frameState);
   }
 

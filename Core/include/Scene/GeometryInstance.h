@@ -4,6 +4,8 @@
 #include <variant>
 
 #include "Common/Color.h"
+#include "Scene/BoxOutlineGeometry.h"
+#include "Scene/GeometryInstanceAttributes.h"
 #include "Scene/GroundPolylineGeometry.h"
 #include "Scene/PickId.h"
 #include "Scene/PolylineGeometry.h"
@@ -13,11 +15,10 @@ namespace qel {
 
 /// One geometry drawn by a `Primitive` or a `GroundPolylinePrimitive`, with the id a
 /// pick hands back (a `Uuid` for the tools' previews) and an optional colour attribute
-/// that overrides the appearance's colour for this instance.
-struct GeometryInstance {
-  std::variant<PolylineGeometry, GroundPolylineGeometry, WallGeometry> geometry;
+/// that overrides the appearance's colour for this instance (the inherited `color`).
+struct GeometryInstance : GeometryInstanceAttributes {
+  std::variant<PolylineGeometry, GroundPolylineGeometry, WallGeometry, BoxOutlineGeometry> geometry;
   PickId id;
-  std::optional<Color> color;
 };
 
 }  // namespace qel

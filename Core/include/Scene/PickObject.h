@@ -17,7 +17,12 @@ class Qel3DTileFeature;
 class PickObject {
  public:
   explicit PickObject(const DrawItem& item)
-      : kind_(item.kind), primitive_(item.primitive), element_(item.element), entity_(item.entity), id_(item.id) {}
+      : kind_(item.kind),
+        primitive_(item.primitive),
+        element_(item.element),
+        entity_(item.entity),
+        tileFeature_(item.tileFeature.lock()),
+        id_(item.id) {}
   virtual ~PickObject() = default;
 
   DrawKind getKind() const noexcept { return kind_; }
@@ -27,8 +32,9 @@ class PickObject {
   virtual CollectionElement* getElement() const noexcept { return element_; }
   /// The entity drawn for a feature; null for other items or once the entity is gone.
   virtual std::shared_ptr<Entity> getEntity() const { return entity_.lock(); }
-  /// The 3D-tile feature; this host's tiles submit none, so always null here.
-  virtual Qel3DTileFeature* getTileFeature() const noexcept { return nullptr; }
+  /// The 3D-tile feature of a tile's content; null for other items. The pick object
+  /// keeps it alive.
+  virtual Qel3DTileFeature* getTileFeature() const noexcept { return tileFeature_.get(); }
   /// The id the drawn thing carried.
   virtual const PickId& getId() const noexcept { return id_; }
 
@@ -37,6 +43,7 @@ class PickObject {
   const PrimitiveBase* primitive_;
   CollectionElement* element_;
   std::weak_ptr<Entity> entity_;
+  std::shared_ptr<Qel3DTileFeature> tileFeature_;
   PickId id_;
 };
 

@@ -1,5 +1,5 @@
 // How the geometry primitives land in the frame's draw list: lines as window paths,
-// walls as the outline of their edges.
+// walls as the outline of their edges, boxes as a path along their edges.
 #include <algorithm>
 #include <cmath>
 
@@ -14,6 +14,8 @@ namespace {
 
 // Window width (pixels) of a wall's outline: walls are picked and drawn by their edges.
 constexpr double kWallOutlineWidth = 1.0;
+// Window width (pixels) of a box outline's edges: a thin frame, like a wall's outline.
+constexpr double kBoxOutlineWidth = 1.0;
 
 // Projects `points` into `item.path`; a point behind the eye hides the whole item (this
 // host does not clip).
@@ -63,6 +65,14 @@ std::vector<Vector3<double>> wallOutline(const WallGeometry& wall) {
   for (std::size_t i = wall.positions.size(); i-- > 0;) outline.push_back(wall.spanAt(i).top);
   outline.push_back(outline.front());
   return outline;
+}
+
+// The points of a primitive's own frame taken to the fixed frame.
+std::vector<Vector3<double>> placed(const Matrix4& modelMatrix, const std::vector<Vector3<double>>& points) {
+  std::vector<Vector3<double>> out;
+  out.reserve(points.size());
+  for (const Vector3<double>& p : points) out.push_back(modelMatrix.multiplyByPoint(p));
+  return out;
 }
 
 template <class Positions>
@@ -116,18 +126,60 @@ WallGeometry::Span WallGeometry::spanAt(std::size_t index) const {
   return {Ellipsoid::WGS84.cartographicToCartesian(bottom), Ellipsoid::WGS84.cartographicToCartesian(top)};
 }
 
+BoxOutlineGeometry BoxOutlineGeometry::fromDimensions(const Vector3<double>& dimensions) noexcept {
+  const Vector3<double> half{0.5 * std::abs(dimensions.x), 0.5 * std::abs(dimensions.y), 0.5 * std::abs(dimensions.z)};
+  return {-half, half};
+}
+
+std::vector<Vector3<double>> BoxOutlineGeometry::outlinePath() const {
+  const Vector3<double>& a = minimum;
+  const Vector3<double>& b = maximum;
+  // Bottom corners counter-clockwise seen from above, and the top corners over them.
+  const Vector3<double> bottom[4] = {{a.x, a.y, a.z}, {b.x, a.y, a.z}, {b.x, b.y, a.z}, {a.x, b.y, a.z}};
+  const Vector3<double> top[4] = {{a.x, a.y, b.z}, {b.x, a.y, b.z}, {b.x, b.y, b.z}, {a.x, b.y, b.z}};
+  // A cube's corners all meet three edges, so no single line draws each edge once:
+  // round the bottom, up the first vertical edge, then along the top, visiting each
+  // further vertical edge down and back up.
+  std::vector<Vector3<double>> path{bottom[0], bottom[1], bottom[2], bottom[3], bottom[0], top[0]};
+  for (int i = 1; i <= 4; ++i) {
+    const int corner = i % 4;
+    path.push_back(top[corner]);
+    if (corner != 0) {
+      path.push_back(bottom[corner]);
+      path.push_back(top[corner]);
+    }
+  }
+  return path;
+}
+
 Primitive::Primitive(std::vector<GeometryInstance> instances, std::shared_ptr<Appearance> appearance)
     : instances_(std::move(instances)), appearance_(std::move(appearance)) {}
 
+GeometryInstanceAttributes* Primitive::getGeometryInstanceAttributes(const Uuid& id) noexcept {
+  for (GeometryInstance& instance : instances_) {
+    const Uuid* own = std::get_if<Uuid>(&instance.id);
+    if (own && *own == id) return &instance;
+  }
+  return nullptr;
+}
+
 void Primitive::update(FrameState& frameState) {
+  // A broken matrix (an object scaled by NaN) puts its geometry nowhere: draw nothing
+  // rather than items at NaN window positions that a pick could meet.
+  if (!modelMatrix.isFinite()) return;
+  const bool placedAsIs = modelMatrix.isIdentity();
   for (const GeometryInstance& instance : instances_) {
     if (const auto* line = std::get_if<PolylineGeometry>(&instance.geometry)) {
-      submitLine(DrawKind::Primitive, *this, instance, appearance_.get(), line->positions, line->width, frameState);
+      submitLine(DrawKind::Primitive, *this, instance, appearance_.get(),
+                 placedAsIs ? line->positions : placed(modelMatrix, line->positions), line->width, frameState);
     } else if (const auto* ground = std::get_if<GroundPolylineGeometry>(&instance.geometry)) {
       submitLine(DrawKind::Primitive, *this, instance, appearance_.get(), ground->positions, ground->width, frameState);
     } else if (const auto* wall = std::get_if<WallGeometry>(&instance.geometry)) {
-      submitLine(DrawKind::Primitive, *this, instance, appearance_.get(), wallOutline(*wall), kWallOutlineWidth,
-                 frameState);
+      submitLine(DrawKind::Primitive, *this, instance, appearance_.get(), placed(modelMatrix, wallOutline(*wall)),
+                 kWallOutlineWidth, frameState);
+    } else if (const auto* box = std::get_if<BoxOutlineGeometry>(&instance.geometry)) {
+      submitLine(DrawKind::Primitive, *this, instance, appearance_.get(), placed(modelMatrix, box->outlinePath()),
+                 kBoxOutlineWidth, frameState);
     }
   }
 }
