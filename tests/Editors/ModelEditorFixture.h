@@ -8,7 +8,9 @@
 #include <gtest/gtest.h>
 
 #include <GeographicLib/LocalCartesian.hpp>
+#include <cstdio>
 #include <memory>
+#include <string>
 #include <optional>
 #include <variant>
 #include <vector>
@@ -96,6 +98,26 @@ class ModelEditorFixture {
     std::shared_ptr<Feature::Feature> feature = addModel(place);
     host.frame(2);
     return feature;
+  }
+  /// A tileset standing on the ground at `place`: its root's own frame is the
+  /// east-north-up frame there, its bounding sphere of radius 2 × kTileHalf stands
+  /// kTileHalf above that origin and holds its content, a cube of half size kTileHalf
+  /// resting on the ground. In the scene from the next frame on.
+  static constexpr double kTileHalf = 15.0;
+  std::shared_ptr<Qel3DTileset> addTileset(const Cartographic& place = kTilesetPlace) {
+    char json[512];
+    std::snprintf(json, sizeof json,
+                  R"({"root": {"origin": {"longitude": %.9f, "latitude": %.9f, "height": %.3f},
+                      "boundingVolume": {"sphere": [0, 0, %g, %g]},
+                      "content": {"box": [0, 0, %g, %g, 0, 0, 0, %g, 0, 0, 0, %g], "color": [0.8, 0.6, 0.4, 1]}}})",
+                  Math::toDegrees(place.longitude), Math::toDegrees(place.latitude), place.height, kTileHalf,
+                  2.0 * kTileHalf, kTileHalf, kTileHalf, kTileHalf, kTileHalf);
+    std::string error;
+    std::shared_ptr<Qel3DTileset> tileset = Qel3DTileset::fromJson(json, &error);
+    EXPECT_TRUE(tileset) << error;
+    host.scene()._getDataSourceDisplay().addTileset(tileset);
+    host.frame();
+    return tileset;
   }
   static Feature::PointGeometry& pointOf(const Feature::Feature& feature) {
     return static_cast<Feature::PointGeometry&>(*feature.getGeometry());

@@ -106,7 +106,9 @@ TEST_P(GizmoHover, FindsThePartUnderThePointerAndPaintsItUntilThePointerLeaves) 
       default: return std::nullopt;
     }
   };
-  if (const std::optional<Color> painted = colourOf()) EXPECT_EQ(*painted, ModelGizmo::kHighlight);
+  if (const std::optional<Color> painted = colourOf()) {
+    EXPECT_EQ(*painted, ModelGizmo::kHighlight);
+  }
   if (c.expected == Controller::Corner) {
     int yellow = 0;
     for (const DrawItem* corner : cornerItems()) yellow += corner->color == ModelGizmo::kHighlight ? 1 : 0;
