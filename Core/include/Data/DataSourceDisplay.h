@@ -12,6 +12,7 @@
 
 namespace qel {
 
+class Qel3DTileset;
 class SceneImpl;
 
 /// A scene's display of its data sources (`SceneImpl::_getDataSourceDisplay`): each
@@ -43,6 +44,15 @@ class DataSourceDisplay : public PrimitiveBase {
   bool remove(const DataSource& dataSource);
   const std::vector<std::shared_ptr<DataSource>>& getDataSources() const noexcept;
 
+  /// Shows a tileset in this display's scene: its layer goes under the root layer (so
+  /// that it is in the scene) and its content is drawn and picked from the next frame.
+  /// Null or already added: nothing.
+  void addTileset(const std::shared_ptr<Qel3DTileset>& tileset);
+  /// Takes a tileset out of the scene: its layer has no scene and nothing of it is drawn
+  /// from the next frame. False when it is not in this display.
+  bool removeTileset(const Qel3DTileset& tileset);
+  const std::vector<std::shared_ptr<Qel3DTileset>>& getTilesets() const noexcept;
+
   /// The sphere holding what is drawn for `entity`, into `result`:
   /// - `Done`: `result` is set;
   /// - `Pending`: the entity's feature changed since it was drawn; the next frame
@@ -68,6 +78,7 @@ class DataSourceDisplay : public PrimitiveBase {
   std::shared_ptr<Layer> root_;
   std::shared_ptr<DataSource> defaultDataSource_;
   std::vector<std::shared_ptr<DataSource>> dataSources_;
+  std::vector<std::shared_ptr<Qel3DTileset>> tilesets_;
 };
 
 }  // namespace qel

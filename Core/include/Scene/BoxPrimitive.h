@@ -21,6 +21,12 @@ class BoxPrimitive : public PrimitiveBase {
 
   void update(FrameState& frameState) override;
   std::optional<double> intersect(const Ray& ray) const override;
+  /// Ray parameter of the first surface in front of the ray's origin of the box spanning
+  /// −`halfExtents` … `halfExtents` (metres, ≥ 0) in the frame that `inverseModelMatrix`
+  /// takes the fixed frame to; from inside the box, where the ray leaves it. Empty when
+  /// missed or when anything is not finite.
+  static std::optional<double> intersectBox(const Matrix4& inverseModelMatrix, const Vector3<double>& halfExtents,
+                                            const Ray& ray);
 
   const Matrix4& getModelMatrix() const noexcept { return modelMatrix_; }
   const Vector3<double>& getHalfExtents() const noexcept { return halfExtents_; }

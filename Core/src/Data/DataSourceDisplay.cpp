@@ -12,6 +12,7 @@
 #include "Feature/PolygonGeometry.h"
 #include "Feature/PolylineGeometry.h"
 #include "Feature/RectangleGeometry.h"
+#include "Layers/Qel3DTileset.h"
 #include "Scene/DrawSubmission.h"
 #include "Scene/FrameState.h"
 #include "Scene/SceneImpl.h"
@@ -50,6 +51,7 @@ DataSourceDisplay::~DataSourceDisplay() {
   // Whoever still holds a layer of this scene learns at once that it has none.
   root_->_setScene({});
   for (const std::shared_ptr<DataSource>& source : dataSources_) source->_setParent(nullptr);
+  for (const std::shared_ptr<Qel3DTileset>& tileset : tilesets_) tileset->getLayer()->_setParent(nullptr);
 }
 
 const std::shared_ptr<DataSource>& DataSourceDisplay::getDefaultDataSource() const noexcept {
@@ -78,6 +80,26 @@ bool DataSourceDisplay::remove(const DataSource& dataSource) {
   dataSources_.erase(it);
   return true;
 }
+
+void DataSourceDisplay::addTileset(const std::shared_ptr<Qel3DTileset>& tileset) {
+  if (!tileset) return;
+  if (std::find(tilesets_.begin(), tilesets_.end(), tileset) != tilesets_.end()) return;
+  tileset->getLayer()->_setParent(root_);
+  scene_.getPrimitives().add(tileset->_getPrimitive());
+  tilesets_.push_back(tileset);
+}
+
+bool DataSourceDisplay::removeTileset(const Qel3DTileset& tileset) {
+  const auto it = std::find_if(tilesets_.begin(), tilesets_.end(),
+                               [&](const std::shared_ptr<Qel3DTileset>& t) { return t.get() == &tileset; });
+  if (it == tilesets_.end()) return false;
+  (*it)->getLayer()->_setParent(nullptr);
+  scene_.getPrimitives().remove(*(*it)->_getPrimitive());
+  tilesets_.erase(it);
+  return true;
+}
+
+const std::vector<std::shared_ptr<Qel3DTileset>>& DataSourceDisplay::getTilesets() const noexcept { return tilesets_; }
 
 BoundingSphereState DataSourceDisplay::getBoundingSphere(const Entity& entity, bool allowPartial,
                                                          BoundingSphere& result) const {

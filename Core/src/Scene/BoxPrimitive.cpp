@@ -29,16 +29,22 @@ void BoxPrimitive::update(FrameState&) {
 }
 
 std::optional<double> BoxPrimitive::intersect(const Ray& ray) const {
-  if (!ray.origin.isFinite() || !ray.direction.isFinite() || !halfExtents_.isFinite()) return std::nullopt;
+  return intersectBox(inverseModelMatrix_, halfExtents_, ray);
+}
+
+std::optional<double> BoxPrimitive::intersectBox(const Matrix4& inverseModelMatrix, const Vector3<double>& halfExtents,
+                                                 const Ray& ray) {
+  if (!ray.origin.isFinite() || !ray.direction.isFinite() || !halfExtents.isFinite() || !inverseModelMatrix.isFinite())
+    return std::nullopt;
   // Slab test in the box's own frame. The direction is mapped without normalising, so
   // the ray parameter is the same in both frames.
-  const Vector3<double> origin = inverseModelMatrix_.multiplyByPoint(ray.origin);
-  const Vector3<double> direction = inverseModelMatrix_.multiplyByPointAsVector(ray.direction);
+  const Vector3<double> origin = inverseModelMatrix.multiplyByPoint(ray.origin);
+  const Vector3<double> direction = inverseModelMatrix.multiplyByPointAsVector(ray.direction);
   double tNear = -std::numeric_limits<double>::infinity();
   double tFar = std::numeric_limits<double>::infinity();
   const double o[3] = {origin.x, origin.y, origin.z};
   const double d[3] = {direction.x, direction.y, direction.z};
-  const double h[3] = {halfExtents_.x, halfExtents_.y, halfExtents_.z};
+  const double h[3] = {halfExtents.x, halfExtents.y, halfExtents.z};
   for (int axis = 0; axis < 3; ++axis) {
     if (d[axis] == 0.0) {
       if (o[axis] < -h[axis] || o[axis] > h[axis]) return std::nullopt;
