@@ -12,6 +12,7 @@
 
 namespace qel {
 
+class ModelGraphics;
 class Qel3DTileset;
 class SceneImpl;
 
@@ -55,8 +56,8 @@ class DataSourceDisplay : public PrimitiveBase {
 
   /// The sphere holding what is drawn for `entity`, into `result`:
   /// - `Done`: `result` is set;
-  /// - `Pending`: the entity's feature changed since it was drawn; the next frame
-  ///   draws it anew;
+  /// - `Pending`: the entity's feature changed since it was drawn, and the next frame
+  ///   draws it anew; or the entity is a model entity whose model loads next frame;
   /// - `Failed`: the entity was not built by this display, its feature is gone or no
   ///   longer in this display's scene, or what it draws has no place on the globe.
   /// `result` is left alone unless the answer is `Done`. `allowPartial` lets a caller
@@ -64,7 +65,11 @@ class DataSourceDisplay : public PrimitiveBase {
   /// it changes nothing.
   BoundingSphereState getBoundingSphere(const Entity& entity, bool allowPartial, BoundingSphere& result) const;
 
-  /// Builds the entities of the features added or changed since the last frame.
+  /// Loads the models made during the last frame, then builds the entities of the
+  /// features added or changed since the last frame. A point feature whose style has an
+  /// enabled model symbol gets a model entity under its main entity, with
+  /// `ModelGraphics` (kind 7); it is drawn, and its extent known, once its model has
+  /// loaded, one frame after it was made.
   void update(FrameState& frameState) override;
 
  private:
@@ -72,6 +77,11 @@ class DataSourceDisplay : public PrimitiveBase {
   // Submits the entities of the features under `node` to the frame's draw list.
   void submitTree(Feature::FeatureBase& node, FrameState& frameState) const;
   void build(Feature::Feature& feature);
+  // The model entity under `entity` for a point feature whose style places a model at
+  // `position` (the one it had, when it still fits), drawn from `stamp`; null for none.
+  std::shared_ptr<Entity> buildModel(Feature::Feature& feature, Entity& entity, const Feature::Style* style,
+                                     const std::optional<Vector3<double>>& position,
+                                     const Feature::Feature::DefinitionStamp& stamp);
 
   SceneImpl& scene_;
   std::shared_ptr<SceneImpl> sceneHandle_;
@@ -79,6 +89,8 @@ class DataSourceDisplay : public PrimitiveBase {
   std::shared_ptr<DataSource> defaultDataSource_;
   std::vector<std::shared_ptr<DataSource>> dataSources_;
   std::vector<std::shared_ptr<Qel3DTileset>> tilesets_;
+  // Models made during the last frame: they load at the start of the next.
+  std::vector<std::weak_ptr<ModelGraphics>> loadingModels_;
 };
 
 }  // namespace qel

@@ -5,8 +5,10 @@
 #include <vector>
 
 #include "Common/BoundingSphere.h"
+#include "Common/Matrix4.h"
 #include "Common/Vector3.h"
 #include "Data/EntityGraphic.h"
+#include "Data/GeometryGraphics.h"
 #include "Feature/Feature.h"
 
 namespace qel {
@@ -18,8 +20,9 @@ class DataSourceDisplay;
 /// height reference applied against the scene's surface. Main thread only.
 class Entity {
  public:
-  /// An entity of `feature` built by `display` (not yet drawn).
-  Entity(std::weak_ptr<Feature::Feature> feature, const DataSourceDisplay* display);
+  /// An entity of `feature` built by `display` (not yet drawn), under `parent` (null for
+  /// a feature's main entity; the parent owns its children and outlives them).
+  Entity(std::weak_ptr<Feature::Feature> feature, const DataSourceDisplay* display, const Entity* parent = nullptr);
 
   /// The feature drawn; null once it is gone.
   std::shared_ptr<Feature::Feature> _getFeature() const { return feature_.lock(); }
@@ -38,6 +41,21 @@ class Entity {
   /// plain style or one of another kind) a mark at `getPosition`. Empty when nothing
   /// with a place on the globe is drawn.
   const std::vector<EntityGraphic>& getGraphics() const noexcept { return graphics_; }
+  /// What the entity draws as a whole: a `ModelGraphics` (kind 7) for the model of a
+  /// point feature; null for none.
+  const std::shared_ptr<GeometryGraphics>& getGeometryGraphics() const noexcept { return geometryGraphics_; }
+  void _setGeometryGraphics(std::shared_ptr<GeometryGraphics> graphics) { geometryGraphics_ = std::move(graphics); }
+  /// The entities built under this one (a point feature's model entity), in order.
+  const std::vector<std::shared_ptr<Entity>>& getChildren() const noexcept { return children_; }
+  void _setChildren(std::vector<std::shared_ptr<Entity>> children) { children_ = std::move(children); }
+  /// The entity this one was built under; null for a feature's main entity.
+  const Entity* _getParent() const noexcept { return parent_; }
+  /// The matrix placing the entity's model at its position: the east-north-up frame at
+  /// `getPosition`, turned by the model's negated rotation and scaled (see
+  /// `ModelGraphics::computeModelMatrix`). The identity for an entity without a model or
+  /// without a position.
+  Matrix4 computeModelMatrix() const;
+
   /// What the entity was drawn from; empty before it is first drawn.
   const std::optional<Feature::Feature::DefinitionStamp>& getDrawnFrom() const noexcept { return drawnFrom_; }
 
@@ -48,6 +66,9 @@ class Entity {
  private:
   std::weak_ptr<Feature::Feature> feature_;
   const DataSourceDisplay* display_;
+  const Entity* parent_;
+  std::shared_ptr<GeometryGraphics> geometryGraphics_;
+  std::vector<std::shared_ptr<Entity>> children_;
   std::optional<Feature::Feature::DefinitionStamp> drawnFrom_;
   std::optional<Vector3<double>> position_;
   std::optional<BoundingSphere> extent_;

@@ -11,6 +11,8 @@
 #include "Feature/PointGeometry.h"
 #include "Feature/PolygonGeometry.h"
 #include "Feature/PolylineGeometry.h"
+#include "Data/ModelGraphics.h"
+#include "Feature/PointStyle.h"
 #include "Feature/RectangleGeometry.h"
 #include "Layers/Qel3DTileset.h"
 #include "Scene/DrawSubmission.h"
@@ -106,12 +108,17 @@ BoundingSphereState DataSourceDisplay::getBoundingSphere(const Entity& entity, b
   (void)allowPartial;  // every extent known here is whole
   if (entity._getDisplay() != this) return BoundingSphereState::Failed;
   const std::shared_ptr<Feature::Feature> feature = entity._getFeature();
-  // An entity its feature no longer has (the feature moved to another tree) is gone.
-  if (!feature || feature->_getImplHandle().get() != &entity) return BoundingSphereState::Failed;
+  // An entity its feature no longer has (the feature moved to another tree) is gone; a
+  // model entity belongs to the feature's main entity.
+  const Entity* main = entity._getParent() ? entity._getParent() : &entity;
+  if (!feature || feature->_getImplHandle().get() != main) return BoundingSphereState::Failed;
   const std::shared_ptr<Layer> layer = feature->getLayer();
   if (!layer || layer->_getScene() != sceneHandle_) return BoundingSphereState::Failed;
   if (!entity.getDrawnFrom() || *entity.getDrawnFrom() != feature->_getDefinitionStamp()) {
     return BoundingSphereState::Pending;
+  }
+  if (const auto* model = dynamic_cast<const ModelGraphics*>(entity.getGeometryGraphics().get())) {
+    if (!model->isLoaded()) return BoundingSphereState::Pending;
   }
   if (!entity.getDrawnExtent()) return BoundingSphereState::Failed;
   result = *entity.getDrawnExtent();
@@ -119,6 +126,10 @@ BoundingSphereState DataSourceDisplay::getBoundingSphere(const Entity& entity, b
 }
 
 void DataSourceDisplay::update(FrameState& frameState) {
+  for (const std::weak_ptr<ModelGraphics>& loading : loadingModels_) {
+    if (const std::shared_ptr<ModelGraphics> model = loading.lock()) model->_setLoaded();
+  }
+  loadingModels_.clear();
   for (const std::shared_ptr<DataSource>& source : dataSources_) updateTree(*source->getRootFeatureGroup());
   for (const std::shared_ptr<DataSource>& source : dataSources_) submitTree(*source->getRootFeatureGroup(), frameState);
 }
@@ -130,6 +141,8 @@ void DataSourceDisplay::submitTree(Feature::FeatureBase& node, FrameState& frame
     const bool shown = isShow() && feature->isShowing();
     for (const EntityGraphic& graphic : entity->getGraphics())
       entity_drawing::submit(graphic, entity, *this, shown, frameState);
+    for (const std::shared_ptr<Entity>& child : entity->getChildren())
+      entity_drawing::submitModel(child, *this, shown, frameState);
     return;
   }
   if (Feature::FeatureGroup* group = node._asGroup()) {
@@ -254,8 +267,44 @@ void DataSourceDisplay::build(Feature::Feature& feature) {
   if (drawn.graphics.empty() && drawn.position && geometry->getType() != Feature::GeometryType::Point &&
       geometry->getType() != Feature::GeometryType::Polyline && geometry->getType() != Feature::GeometryType::Polygon)
     drawn.graphics.push_back(entity_drawing::mark(*drawn.position));
+  std::shared_ptr<Entity> model = geometry->getType() == Feature::GeometryType::Point
+                                      ? buildModel(feature, *entity, drawnStyle, drawn.position, stamp)
+                                      : nullptr;
+  // A model's box is what the feature takes room with.
+  if (model) drawn.extent = model->getDrawnExtent();
   entity->_setDrawn(stamp, drawn.position, drawn.extent, std::move(drawn.graphics));
-  feature._setEntities({entity}, stamp);
+  if (model) {
+    entity->_setChildren({model});
+    feature._setEntities({entity, model}, stamp);
+  } else {
+    entity->_setChildren({});
+    feature._setEntities({entity}, stamp);
+  }
+}
+
+std::shared_ptr<Entity> DataSourceDisplay::buildModel(Feature::Feature& feature, Entity& entity,
+                                                      const Feature::Style* style,
+                                                      const std::optional<Vector3<double>>& position,
+                                                      const Feature::Feature::DefinitionStamp& stamp) {
+  const Feature::PointStyle* pointStyle = style ? style->asPointStyle() : nullptr;
+  const std::shared_ptr<Feature::ModelSymbol> symbol = pointStyle ? pointStyle->getModelSymbol() : nullptr;
+  if (!symbol || !symbol->isEnabled() || !position) return nullptr;
+  // The model entity and its loaded model stay while the feature only moves, turns or
+  // scales (an editor dragging it): only another model file loads anew.
+  std::shared_ptr<Entity> model = entity.getChildren().empty() ? nullptr : entity.getChildren().front();
+  if (!model) {
+    model =
+        std::make_shared<Entity>(std::static_pointer_cast<Feature::Feature>(feature.shared_from_this()), this, &entity);
+  }
+  auto graphics = std::dynamic_pointer_cast<ModelGraphics>(model->getGeometryGraphics());
+  if (!graphics || graphics->getUrl() != symbol->getUrl()) {
+    graphics = std::make_shared<ModelGraphics>(symbol->getUrl());
+    loadingModels_.push_back(graphics);
+    model->_setGeometryGraphics(graphics);
+  }
+  graphics->_setPlacement(symbol->getRotation(), symbol->getScale());
+  model->_setDrawn(stamp, position, entity_drawing::modelExtent(*graphics, *position));
+  return model;
 }
 
 }  // namespace qel

@@ -6,6 +6,7 @@
 #include <memory>
 #include <vector>
 
+#include "Common/BoundingSphere.h"
 #include "Common/Color.h"
 #include "Common/Vector3.h"
 #include "Data/EntityGraphic.h"
@@ -17,6 +18,7 @@ namespace qel {
 
 class Entity;
 class FrameState;
+class ModelGraphics;
 class PrimitiveBase;
 
 namespace entity_drawing {
@@ -47,6 +49,14 @@ std::vector<EntityGraphic> drawLine(const std::vector<Vector3<double>>& path, co
 std::vector<EntityGraphic> drawArea(const std::vector<Vector3<double>>& ring,
                                     const std::vector<std::vector<Vector3<double>>>& holes,
                                     const Feature::Style* style);
+
+/// The model of a feature's model entity `model` (a child entity whose graphics are
+/// `ModelGraphics`), drawn as its box's silhouette with `model` as id; nothing until the
+/// model has loaded or when it has no position (ModelEntityDrawing.cpp).
+void submitModel(const std::shared_ptr<Entity>& model, const PrimitiveBase& display, bool shown,
+                 FrameState& frameState);
+/// The sphere holding the box of `graphics` placed at `position` (fixed frame, metres).
+BoundingSphere modelExtent(const ModelGraphics& graphics, const Vector3<double>& position);
 
 /// Places `graphic` in the frame's window and adds it to the draw list with `entity` as
 /// id; `shown` is whether its feature and the display are showing.

@@ -1,4 +1,5 @@
-// A point feature: its billboard, round point or model, then its label.
+// A point feature: its billboard or round point, then its label (its model is drawn by
+// a child entity).
 #include "Data/EntityDrawing.h"
 #include "Feature/PointStyle.h"
 #include "Scene/Billboard.h"
@@ -53,10 +54,7 @@ std::vector<EntityGraphic> drawPoint(const Vector3<double>& anchor, const Featur
     graphic.size = {point->getPixelSize(), point->getPixelSize()};
     out.push_back(std::move(graphic));
   }
-  // This host draws no 3D models: a placed model shows as a mark, so that it can be
-  // seen and picked.
-  const std::shared_ptr<Feature::ModelSymbol>& model = pointStyle->getModelSymbol();
-  if (model && model->isEnabled()) out.push_back(mark(anchor));
+  // A placed model is drawn by the feature's model entity (a box), not here.
   const std::shared_ptr<Feature::BillboardSymbol>& billboard = pointStyle->getBillboardSymbol();
   if (billboard && billboard->isEnabled() && !billboard->getImage().empty() && billboard->getScale() > 0.0) {
     EntityGraphic graphic;

@@ -81,6 +81,8 @@ bool placeBoxSilhouette(DrawItem& item, const FrameState& frameState, const Matr
     nearest = std::min(nearest, at->depth);
   }
   item.path = convexHull(std::move(corners));
+  // A box flattened to a point or a line (a scale of 0) covers no pixel.
+  if (item.path.size() < 3) return false;
   item.depth = nearest;
   item.box = {item.path[0].x, item.path[0].y, item.path[0].x, item.path[0].y};
   for (const Vector2<double>& p : item.path) {
@@ -89,7 +91,7 @@ bool placeBoxSilhouette(DrawItem& item, const FrameState& frameState, const Matr
     item.box.x1 = std::max(item.box.x1, p.x);
     item.box.y1 = std::max(item.box.y1, p.y);
   }
-  return middle->visible && item.path.size() >= 3;
+  return middle->visible;
 }
 
 }  // namespace qel

@@ -175,8 +175,9 @@ void Primitive::update(FrameState& frameState) {
     } else if (const auto* ground = std::get_if<GroundPolylineGeometry>(&instance.geometry)) {
       submitLine(DrawKind::Primitive, *this, instance, appearance_.get(), ground->positions, ground->width, frameState);
     } else if (const auto* wall = std::get_if<WallGeometry>(&instance.geometry)) {
-      submitLine(DrawKind::Primitive, *this, instance, appearance_.get(), placed(modelMatrix, wallOutline(*wall)),
-                 kWallOutlineWidth, frameState);
+      submitLine(DrawKind::Primitive, *this, instance, appearance_.get(),
+                 placedAsIs ? wallOutline(*wall) : placed(modelMatrix, wallOutline(*wall)), kWallOutlineWidth,
+                 frameState);
     } else if (const auto* box = std::get_if<BoxOutlineGeometry>(&instance.geometry)) {
       submitLine(DrawKind::Primitive, *this, instance, appearance_.get(), placed(modelMatrix, box->outlinePath()),
                  kBoxOutlineWidth, frameState);

@@ -135,6 +135,7 @@ DemoHost DemoHost::create(const DemoHostOptions& options) {
   NamedPlaces places = NamedPlaces::find(scene->getGlobe().getTerrain());
   addValleyBoxes(*scene, places);
   SampleFeatures::add(*scene, places);
+  host.sampleTileset = SampleFeatures::addModels(*scene, places);
   addPlaceMarks(*scene, places);
 
   auto globeImpl =

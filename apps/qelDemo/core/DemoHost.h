@@ -17,6 +17,7 @@
 namespace qel {
 class GlobeManipulator;
 class GlobeManipulatorImpl;
+class Qel3DTileset;
 class ViewerImpl;
 }  // namespace qel
 
@@ -72,6 +73,8 @@ struct DemoHost {
   std::shared_ptr<PolylineEditorKeys> lineEditing;
   /// Set when `measureLibrary` was asked for.
   std::shared_ptr<TimingManipulator> timing;
+  /// The sample tileset beside the valley (SampleFeatures); null when it could not be read.
+  std::shared_ptr<Qel3DTileset> sampleTileset;
 
   static DemoHost create(const DemoHostOptions& options);
 

@@ -1,9 +1,14 @@
 #include "SampleFeatures.h"
 
 #include <array>
+#include <fstream>
 #include <memory>
 
+#include <nlohmann/json.hpp>
+
 #include "Common/Ellipsoid.h"
+#include "Common/Math.h"
+#include "Common/ModulePath.h"
 #include "Common/Transforms.h"
 #include "Data/DataSource.h"
 #include "Data/DataSourceDisplay.h"
@@ -15,9 +20,11 @@
 #include "Feature/PointSymbol.h"
 #include "Feature/PolylineGeometry.h"
 #include "Feature/Style.h"
+#include "Layers/Qel3DTileset.h"
 #include "Manipulator/HandleImages.h"
 #include "NamedPlaces.h"
 #include "Scene/SceneImpl.h"
+#include "Scene/Terrain.h"
 
 namespace qel::demo {
 
@@ -77,6 +84,32 @@ std::vector<Cartographic> vertices(const NamedPlaces& places, const SampleFeatur
   return out;
 }
 
+// Where the model and the tileset stand (east, north of the valley's view target,
+// metres): left and right of the valley's view, clear of the rectangle the editing tour
+// drags over features 1–5.
+constexpr std::array<double, 2> kModelEastNorth{-2000.0, 2000.0};
+constexpr std::array<double, 2> kTilesetEastNorth{2000.0, -2000.0};
+// The sample files, beside the library's images.
+constexpr const char* kModelFile = "/Resource/Demo/sample-model.json";
+constexpr const char* kTilesetFile = "/Resource/Demo/sample-tileset.json";
+// The sample model's half height (sample-model.json): the feature stands this far above
+// the ground so that the box, centred on it, rests on the ground.
+constexpr double kModelHalfHeight = 50.0;
+
+// The ground point at `eastNorth` from the valley's view target.
+std::optional<Cartographic> groundAt(const Terrain& terrain, const NamedPlaces& places,
+                                     const std::array<double, 2>& eastNorth) {
+  const NamedPlace* valley = places.forKey(kValleyKey);
+  if (valley == nullptr) return std::nullopt;
+  const Ellipsoid& e = Ellipsoid::WGS84;
+  const Matrix4 enu =
+      Transforms::eastNorthUpToFixedFrame(e.cartographicToCartesian({valley->view.longitude, valley->view.latitude}));
+  std::optional<Cartographic> at = e.cartesianToCartographic(enu.multiplyByPoint({eastNorth[0], eastNorth[1], 0.0}));
+  if (!at) return std::nullopt;
+  at->height = terrain.heightAt(at->longitude, at->latitude);
+  return at;
+}
+
 }  // namespace
 
 void SampleFeatures::add(SceneImpl& scene, const NamedPlaces& places) {
@@ -95,6 +128,42 @@ void SampleFeatures::add(SceneImpl& scene, const NamedPlaces& places) {
     }
     root->add(feature);
   }
+}
+
+std::shared_ptr<Qel3DTileset> SampleFeatures::addModels(SceneImpl& scene, const NamedPlaces& places) {
+  const std::optional<Cartographic> modelAt = modelGround(scene.getGlobe().getTerrain(), places);
+  const std::optional<Cartographic> tilesetAt = tilesetGround(scene.getGlobe().getTerrain(), places);
+  if (!modelAt || !tilesetAt) return nullptr;
+
+  auto symbol = std::make_shared<Feature::ModelSymbol>();
+  symbol->setUrl(getModulePath("qelCommon") + kModelFile);
+  auto style = std::make_shared<Feature::PointStyle>(HeightReference::RelativeToGround);
+  style->setModelSymbol(symbol);
+  auto model = std::make_shared<Feature::Feature>(kModel);
+  model->setGeometry(
+      std::make_shared<Feature::PointGeometry>(Cartographic(modelAt->longitude, modelAt->latitude, kModelHalfHeight)));
+  model->setStyle(style);
+  scene._getDataSourceDisplay().getDefaultDataSource()->getRootFeatureGroup()->add(model);
+
+  // The shipped tileset is described in its own frame; its root is given an origin on
+  // the ground here, so that its tile's own transform places it.
+  std::ifstream in(normalizePath(getModulePath("qelCommon") + kTilesetFile));
+  nlohmann::json description = nlohmann::json::parse(in, nullptr, false);
+  if (!description.is_object() || !description.contains("root")) return nullptr;
+  description["root"]["origin"] = {{"longitude", Math::toDegrees(tilesetAt->longitude)},
+                                   {"latitude", Math::toDegrees(tilesetAt->latitude)},
+                                   {"height", tilesetAt->height}};
+  std::shared_ptr<Qel3DTileset> tileset = Qel3DTileset::fromJson(description.dump());
+  scene._getDataSourceDisplay().addTileset(tileset);
+  return tileset;
+}
+
+std::optional<Cartographic> SampleFeatures::modelGround(const Terrain& terrain, const NamedPlaces& places) {
+  return groundAt(terrain, places, kModelEastNorth);
+}
+
+std::optional<Cartographic> SampleFeatures::tilesetGround(const Terrain& terrain, const NamedPlaces& places) {
+  return groundAt(terrain, places, kTilesetEastNorth);
 }
 
 std::vector<Cartographic> SampleFeatures::positions(const NamedPlaces& places, std::int64_t id) {
