@@ -83,6 +83,7 @@ class ModelEditorFixture {
                                              const Vector3<Radian>& rotation = {},
                                              const Vector3<double>& scale = {1.0, 1.0, 1.0}) {
     auto symbol = std::make_shared<Feature::ModelSymbol>();
+    symbol->setUrl(modelFile());
     symbol->setRotation(rotation);
     symbol->setScale(scale);
     auto style = std::make_shared<Feature::PointStyle>();
@@ -93,6 +94,25 @@ class ModelEditorFixture {
     rootGroup().add(feature);
     return feature;
   }
+  /// The sample model: a box of these half sizes (metres), centred on its position; each
+  /// side different, so that a size read along the wrong axis shows.
+  static constexpr Vector3<double> kModelHalf{6.0, 4.0, 3.0};
+  static Vector3<double> modelHalfSize() { return kModelHalf; }
+  static const std::string& modelFile() {
+    static const std::string path = [] {
+      const std::string file = ::testing::TempDir() + "qel-model-editor-box.json";
+      if (std::FILE* out = std::fopen(file.c_str(), "w")) {
+        std::fprintf(out, R"({"halfSize": [%g, %g, %g], "color": [0.7, 0.7, 0.75, 1]})", kModelHalf.x, kModelHalf.y,
+                     kModelHalf.z);
+        std::fclose(out);
+      }
+      return file;
+    }();
+    return path;
+  }
+  /// Where a model's box is centred: its point (heights are absolute here).
+  static Vector3<double> modelCentre(const Feature::Feature& feature) { return at(pointOf(feature).getPosition()); }
+
   /// A model feature whose extent is known: added, then two frames.
   std::shared_ptr<Feature::Feature> addDrawnModel(const Cartographic& place = kModelPlace) {
     std::shared_ptr<Feature::Feature> feature = addModel(place);

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <thread>
 
+#include "Common/AsyncSystem.h"
 #include "Common/Transforms.h"
 #include "ModelEditorFixture.h"
 
@@ -99,12 +100,21 @@ TEST_F(ModelEditorLifecycle, FromAnApplicationThreadAPendingModelIsTakenWithinTh
     editor->startEditing(model);
     returned = true;
   });
+  // Before each frame the application thread gets the time to post what it has to
+  // (it may also be waiting for a frame instead, with nothing to post).
+  const auto letItPost = [&returned] {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(200);
+    while (!returned && AsyncSystem::instance(false).mainThreadTasks.empty() &&
+           std::chrono::steady_clock::now() < deadline) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+  };
   int frames = 0;
-  constexpr int kGiveUp = 200;
+  constexpr int kGiveUp = 20;
   while (impl().getFeature() != model && frames < kGiveUp) {
+    letItPost();
     host.frame();
     ++frames;
-    if (!returned) std::this_thread::sleep_for(std::chrono::milliseconds(2));
   }
   application.join();
   EXPECT_EQ(impl().getFeature(), model);
@@ -119,9 +129,9 @@ TEST_F(ModelEditorLifecycle, ATilesetTurnedAndScaledYieldsValuesThatRebuildIt) {
   const Matrix4 e = Transforms::eastNorthUpToFixedFrame(tiles->getRoot()->getBoundingVolume().getCenter());
   const double turn = 0.8;
   const double k = 1.7;
-  const Matrix4 local = Matrix4::fromRotationTranslation(
-                            Matrix3::fromEulerAnglesXYZ({Radian(0.0), Radian(0.0), Radian(turn)}), {}) *
-                        Matrix4::fromScale({k, k, k});
+  const Matrix4 local =
+      Matrix4::fromRotationTranslation(Matrix3::fromEulerAnglesXYZ({Radian(0.0), Radian(0.0), Radian(turn)}), {}) *
+      Matrix4::fromScale({k, k, k});
   const Matrix4 built = e * local * e.inverse();
   tiles->modelMatrix = built;
 

@@ -2,6 +2,7 @@
 // painted, and what dragging each part does to the object, the four values and the
 // changed event, with the camera left alone.
 
+#include <algorithm>
 #include <cmath>
 
 #include "Common/Transforms.h"
@@ -11,6 +12,9 @@ namespace qel::test {
 namespace {
 
 enum class Kind { Model, Tileset };
+
+// How far the eye stands from the gizmo's centre, in reaches: the whole gizmo in sight.
+constexpr double kEyeDistance = 5.0;
 
 /// The editor on a model or a tileset, and the camera placed to look at the gizmo from
 /// a chosen side.
@@ -34,16 +38,24 @@ class GizmoFixture : public ModelEditorFixture {
   /// Half the box's sizes (gizmo coordinates), read off the corner (+x, +y, +z).
   Vector3<double> half() const { return gizmo().getCorners()->get(1)->get().position; }
 
-  /// Places the eye on the side `towardEye` (east, north, up at the gizmo's centre, any
-  /// length) at `distance` times the reach, looking at the centre, and runs a frame.
-  void lookFrom(const Vector3<double>& towardEye, double distance = 5.0) {
-    const Vector3<double> centre = gizmo().getModelMatrix().getTranslation();
-    const Matrix4 enu = Transforms::eastNorthUpToFixedFrame(centre);
-    const Vector3<double> v = towardEye.normalized();
-    const Vector3<double> eye = enu.multiplyByPoint(v * (distance * reach()));
-    const double heading = Math::toDegrees(std::atan2(-v.x, -v.y));
-    const double pitch = Math::toDegrees(std::atan2(-v.z, std::hypot(v.x, v.y)));
+  /// Places the eye on the side `towardEye` of the gizmo (in its own axes, any length)
+  /// at `distance` times the reach, looking at its centre, and runs a frame.
+  void lookFrom(const Vector3<double>& towardEye, double distance = kEyeDistance) {
+    const Matrix4& g = gizmo().getModelMatrix();
+    const Vector3<double> centre = g.getTranslation();
+    // The gizmo's axes without their scale, and its largest scale for the distance.
+    const Vector3<double> s = g.getScale();
+    const Matrix3 turn = Matrix3::fromColumns(g.getColumn3(0) / s.x, g.getColumn3(1) / s.y, g.getColumn3(2) / s.z);
+    const Vector3<double> out = (turn * towardEye).normalized();
+    const Vector3<double> eye = centre + out * (distance * reach() * std::max({s.x, s.y, s.z}));
+    // The view direction in the east-north-up frame at the eye.
+    const Vector3<double> d = Transforms::eastNorthUpToFixedFrame(eye).inverse().multiplyByPointAsVector(-out);
+    const double heading = Math::toDegrees(std::atan2(d.x, d.y));
+    const double pitch = Math::toDegrees(std::atan2(d.z, std::hypot(d.x, d.y)));
     host.setPose(*Ellipsoid::WGS84.cartesianToCartographic(eye), heading, pitch);
+    // The pose reaches the camera after the scene's frame work: one more frame draws
+    // what the new view shows, which is what a pick reads.
+    host.frame();
   }
 
   /// The window position of a point of the gizmo, asserted to be on screen.
@@ -72,15 +84,20 @@ struct HoverCase {
 
 // Each part is looked at from a side where the point hovered lies outside the object's
 // silhouette, so that nothing of the object stands in front of or behind it on screen.
+constexpr Vector3<double> kFromAbove{-0.15, -0.05, 1.0};
+constexpr Vector3<double> kFromAboveY{-0.1, -0.3, 1.0};
+constexpr Vector3<double> kFromTheSide{-1.0, -0.3, 0.4};
+constexpr Vector3<double> kTowardCorner{1.0, -0.8, 0.6};
+
 const HoverCase kHoverCases[] = {
-    {"XArrow", Kind::Model, {-0.5, -0.2, 1.0}, {0.85, 0.0, 0.0}, {}, Controller::XAxis},
-    {"YArrow", Kind::Model, {-0.2, -0.5, 1.0}, {0.0, 0.85, 0.0}, {}, Controller::YAxis},
-    {"ZArrow", Kind::Model, {-1.0, -0.3, 0.4}, {0.0, 0.0, 0.85}, {}, Controller::ZAxis},
-    {"Ring", Kind::Model, {-0.5, -0.2, 1.0}, {-1.0, 0.0, 0.0}, {}, Controller::Ring},
-    {"Corner", Kind::Model, {1.0, -0.8, 0.6}, {}, {1.0, -1.0, 1.0}, Controller::Corner},
-    {"ModelItself", Kind::Model, {-0.5, -0.2, 1.0}, {}, {-0.5, -0.5, 1.0}, Controller::Object},
-    {"TilesetItself", Kind::Tileset, {-0.5, -0.2, 1.0}, {}, {-0.1, -0.4, 0.0}, Controller::Object},
-    {"BoxOutline", Kind::Tileset, {-0.5, -0.2, 1.0}, {}, {-1.0, -1.0, 1.0}, Controller::None},
+    {"XArrow", Kind::Model, kFromAbove, {0.95, 0.0, 0.0}, {}, Controller::XAxis},
+    {"YArrow", Kind::Model, kFromAboveY, {0.0, 0.95, 0.0}, {}, Controller::YAxis},
+    {"ZArrow", Kind::Model, kFromTheSide, {0.0, 0.0, 0.85}, {}, Controller::ZAxis},
+    {"Ring", Kind::Model, kFromAbove, {-1.0, 0.0, 0.0}, {}, Controller::Ring},
+    {"Corner", Kind::Model, kTowardCorner, {}, {1.0, -1.0, 1.0}, Controller::Corner},
+    {"ModelItself", Kind::Model, kFromAbove, {}, {-0.5, -0.5, 1.0}, Controller::Object},
+    {"TilesetItself", Kind::Tileset, kFromAbove, {}, {-0.27, -0.33, 0.5}, Controller::Object},
+    {"BoxOutline", Kind::Tileset, kFromAbove, {}, {-1.0, 0.0, 1.0}, Controller::None},
 };
 
 class GizmoHover : public GizmoFixture, public ::testing::TestWithParam<HoverCase> {};
@@ -156,10 +173,10 @@ struct AxisCase {
 };
 
 const AxisCase kAxisCases[] = {
-    {"X", Controller::XAxis, {-0.5, -0.2, 1.0}, 0.0},
-    {"Y", Controller::YAxis, {-0.2, -0.5, 1.0}, 0.0},
-    {"Z", Controller::ZAxis, {-1.0, -0.3, 0.4}, 0.0},
-    {"XOfATurnedModel", Controller::XAxis, {-0.5, -0.9, 1.0}, 0.5},
+    {"X", Controller::XAxis, kFromAbove, 0.0},
+    {"Y", Controller::YAxis, kFromAboveY, 0.0},
+    {"Z", Controller::ZAxis, kFromTheSide, 0.0},
+    {"XOfATurnedModel", Controller::XAxis, kFromAbove, 0.5},
 };
 
 class GizmoAxisDrag : public GizmoDrag, public ::testing::WithParamInterface<AxisCase> {};
@@ -172,9 +189,10 @@ TEST_P(GizmoAxisDrag, MovesTheObjectAlongThatLocalAxisByTheDistanceCovered) {
   lookFrom(c.towardEye);
   Vector3<double> unit;
   (c.axis == Controller::XAxis ? unit.x : c.axis == Controller::YAxis ? unit.y : unit.z) = 1.0;
+  // From near the arrow's tip, outside the model, on along the axis.
   const double covered = 0.3 * reach();
-  const Vector3<double> from = unit * (0.6 * reach());
-  const Vector3<double> to = unit * (0.6 * reach() + covered);
+  const Vector3<double> from = unit * (0.92 * reach());
+  const Vector3<double> to = unit * (0.92 * reach() + covered);
   // Where the object's local axis points in the fixed frame, read from the gizmo before
   // the drag moves it.
   const Vector3<double> axisWorld = gizmo().getModelMatrix().multiplyByPointAsVector(unit).normalized();
@@ -225,10 +243,9 @@ struct CornerCase {
 const CornerCase kCornerCases[] = {
     {"TenPixelsAway", +1, 10.0, 1.05},
     {"TenPixelsToward", -1, 10.0, 0.95},
-    // Far toward the centre would turn the object inside out: the x scale stops at the
-    // smallest one.
-    {"FarToward", -1, 300.0, 0.001},
 };
+
+constexpr double kCornerEyeDistance = 2.0;
 
 class GizmoCornerDrag : public GizmoDrag, public ::testing::WithParamInterface<CornerCase> {};
 
@@ -236,7 +253,8 @@ TEST_P(GizmoCornerDrag, ScalesAlikeByTheShareOfTheViewportCovered) {
   const CornerCase& c = GetParam();
   host.scene().setWindowSize(1000, 1000);
   startOn(Kind::Model);
-  lookFrom({1.0, -0.8, 0.6});
+  // Close enough that the corner stands a few hundred pixels from the centre.
+  lookFrom(kTowardCorner, kCornerEyeDistance);
   const Vector3<double> h = half();
   const Vector2<float> corner = screen({h.x, -h.y, h.z});
   const Vector2<float> centre = screen({});
@@ -253,12 +271,32 @@ TEST_P(GizmoCornerDrag, ScalesAlikeByTheShareOfTheViewportCovered) {
   expectLastChangeMatchesTheQueries();
 }
 
+TEST_F(GizmoDrag, ShrinkingStopsWhereTheXScaleReachesTheSmallestAndTheOthersFollowAlike) {
+  host.scene().setWindowSize(1000, 1000);
+  startOn(Kind::Model);
+  editor->setScale({0.0011, 1.0, 1.0});
+  host.frame();
+  lookFrom(kTowardCorner, kCornerEyeDistance);
+  const Vector3<double> h = half();
+  const Vector2<float> corner = screen({h.x, -h.y, h.z});
+  const Vector2<float> centre = screen({});
+  // 30 px toward the centre on both axes would shrink by 0.85: below the smallest x.
+  const float sx = corner.x >= centre.x ? -30.0f : 30.0f;
+  const float sy = corner.y >= centre.y ? -30.0f : 30.0f;
+  dragGizmo(corner, {corner.x + sx, corner.y + sy});
+  const double f = 0.001 / 0.0011;
+  EXPECT_NEAR(editor->getScale().x, 0.001, 1e-12);
+  EXPECT_NEAR(editor->getScale().y, f, 1e-12);
+  EXPECT_NEAR(editor->getScale().z, f, 1e-12);
+  EXPECT_EQ(changes.size(), 1u);
+}
+
 INSTANTIATE_TEST_SUITE_P(Corners, GizmoCornerDrag, ::testing::ValuesIn(kCornerCases),
                          [](const ::testing::TestParamInfo<CornerCase>& info) { return info.param.name; });
 
 TEST_F(GizmoDrag, AModelDraggedItselfFollowsTheGlobeAtItsHeight) {
   startOn(Kind::Model);
-  lookFrom({-0.5, -0.2, 1.0}, 8.0);
+  lookFrom(kFromAbove, 8.0);
   const Vector3<double> h = half();
   const Vector2<float> from = screen({-0.5 * h.x, -0.5 * h.y, h.z});
   const Vector2<float> to{from.x + 40.0f, from.y - 25.0f};
@@ -285,9 +323,9 @@ TEST_F(GizmoDrag, AModelDraggedItselfFollowsTheGlobeAtItsHeight) {
 
 TEST_F(GizmoDrag, ATilesetDraggedItselfStaysAndTheCameraTakesTheDrag) {
   startOn(Kind::Tileset);
-  lookFrom({-0.5, -0.2, 1.0});
+  lookFrom(kFromAbove);
   const Vector3<double> h = half();
-  const Vector2<float> from = screen({-0.1 * h.x, -0.4 * h.y, 0.0});
+  const Vector2<float> from = screen({-0.27 * h.x, -0.33 * h.y, 0.5 * h.z});
   move(from);
   ASSERT_EQ(impl().getController(), Controller::Object);
   const Matrix4 before = tiles->modelMatrix;
@@ -303,7 +341,7 @@ TEST_F(GizmoDrag, ATilesetDraggedItselfStaysAndTheCameraTakesTheDrag) {
 
 TEST_F(GizmoDrag, ADragWithNothingUnderThePointerLeavesTheObjectToTheCamera) {
   startOn(Kind::Model);
-  lookFrom({-0.5, -0.2, 1.0});
+  lookFrom(kFromAbove);
   const Cartographic before = editor->getPosition();
   const Vector3<double> eyeBefore = host.camera().getPosition();
   dragGizmo({20.0f, 20.0f}, {80.0f, 60.0f});
@@ -316,13 +354,14 @@ TEST_F(GizmoDrag, AnArrowSeenEndOnMissesAndChangesNothing) {
   // Hovered from the side, then dragged from straight above, where every pick ray runs
   // along the z arrow: no closest point, no step, no event.
   startOn(Kind::Model);
-  lookFrom({-1.0, -0.3, 0.4});
+  lookFrom(kFromTheSide);
   move(screen({0.0, 0.0, 0.85 * reach()}));
   ASSERT_EQ(impl().getController(), Controller::ZAxis);
   const Vector3<double> centre = gizmo().getModelMatrix().getTranslation();
   const Cartographic above = *Ellipsoid::WGS84.cartesianToCartographic(
       Transforms::eastNorthUpToFixedFrame(centre).multiplyByPoint({0.0, 0.0, 5.0 * reach()}));
   host.setPose(above, 0.0, -90.0);
+  host.frame();
   const Vector2<float> middle = screen({});
   press(middle);
   dragTo(middle);

@@ -5,6 +5,7 @@
 
 #include <boost/thread/future.hpp>
 #include <chrono>
+#include <future>
 #include <mutex>
 
 #include "Common/AsyncSystem.h"
@@ -67,8 +68,8 @@ ListenerSlot& extentWaitSlot() {
 double waitForExtent(SceneImpl& scene, const std::shared_ptr<Feature::Feature>& feature) {
   // The listener owns the promise: a listener removed before it answered (by a later
   // wait, or with its scene) breaks it, and the wait below ends.
-  auto promise = std::make_shared<boost::promise<double>>();
-  boost::future<double> answer = promise->get_future();
+  auto promise = std::make_shared<std::promise<double>>();
+  std::future<double> answer = promise->get_future();
   ListenerSlot& slot = extentWaitSlot();
   slot.remove();
   auto own = std::make_shared<ListenerSlot>();
@@ -103,7 +104,7 @@ double waitForExtent(SceneImpl& scene, const std::shared_ptr<Feature::Feature>& 
     slot.handle = handle;
   }
   AsyncSystem& async = AsyncSystem::instance(false);
-  while (answer.wait_for(boost::chrono::milliseconds(kExtentWaitSlice.count())) == boost::future_status::timeout) {
+  while (answer.wait_for(kExtentWaitSlice) == std::future_status::timeout) {
     // A main thread that will not drain again runs no more frames to answer.
     if (async.isMainThreadClosed()) {
       own->remove();
@@ -112,8 +113,8 @@ double waitForExtent(SceneImpl& scene, const std::shared_ptr<Feature::Feature>& 
   }
   try {
     return answer.get();
-  } catch (const boost::broken_promise&) {
-    return 0.0;
+  } catch (const std::future_error&) {
+    return 0.0;  // the listener went before it answered
   }
 }
 

@@ -13,9 +13,6 @@ namespace qel {
 
 namespace {
 
-// The graphics kind of an entity that draws a model.
-constexpr int kModelGraphicsKind = 7;
-
 std::shared_ptr<Entity> searchModel(const std::shared_ptr<Entity>& entity) {
   if (!entity) return nullptr;
   if (modelHalfSize(*entity)) return entity;
@@ -46,9 +43,9 @@ Vector3<double> tileBoundingSize(const Qel3DTile& tile) {
 }
 
 std::optional<Vector3<double>> modelHalfSize(const Entity& model) {
-  const EntityGraphics* graphics = model.getGeometryGraphics();
-  if (graphics == nullptr || graphics->getKind() != kModelGraphicsKind) return std::nullopt;
-  return static_cast<const ModelGraphics*>(graphics)->_getBoundingBox().getHalfSize();
+  const std::shared_ptr<GeometryGraphics>& graphics = model.getGeometryGraphics();
+  if (!graphics || graphics->getKind() != GeometryGraphics::Kind::Model) return std::nullopt;
+  return static_cast<const ModelGraphics&>(*graphics)._getBoundingBox().getHalfSize();
 }
 
 const Qel3DTileset* pickedTileset(const PickObject& picked) {
@@ -56,6 +53,8 @@ const Qel3DTileset* pickedTileset(const PickObject& picked) {
   return feature != nullptr ? feature->getTileset().get() : nullptr;
 }
 
-std::shared_ptr<Entity> findModelEntity(const Feature::Feature& feature) { return searchModel(feature._getImplHandle()); }
+std::shared_ptr<Entity> findModelEntity(const Feature::Feature& feature) {
+  return searchModel(feature._getImplHandle());
+}
 
 }  // namespace qel
