@@ -49,14 +49,15 @@ using qel::Vector3;
 constexpr std::uint64_t kSeed = 0x90d0ULL;  // same scene and probes for both sides of a pair
 constexpr int kWidth = 800;                 // the scene's default window
 constexpr int kHeight = 600;
-constexpr int kHoverPickSize = 10;  // the editor's hover window
+constexpr int kHoverPickSize = 10;    // the editor's hover window
 constexpr double kEyeDistance = 5.0;  // eye distance from the model, in gizmo reaches
 const Cartographic kModelPlace = Cartographic::fromDegrees(116.0, 40.0, 0.0);
 
 Vector3<double> at(const Cartographic& c) { return Ellipsoid::WGS84.cartographicToCartesian(c); }
 
-// A viewer with one box model feature, the editor on it and the camera looking at the
-// gizmo from the south-west and above, so that every part is in sight.
+// A viewer with one box model feature, the editor on it and the camera looking down at
+// the gizmo from a little south-west of overhead, so that the arrows' outer ends stand
+// clear of the model.
 struct Rig {
   Rig() {
     viewer = qel::ViewerImpl::create();
@@ -74,7 +75,7 @@ struct Rig {
     editor->attachTo(*viewer, editor);
     editor->start(feature);
     viewer->frame();
-    look({-0.5, -0.4, 1.0});
+    look({-0.15, -0.05, 1.0});
   }
   ~Rig() { editor->detachFrom(viewer.get()); }
   Rig(const Rig&) = delete;
@@ -93,7 +94,8 @@ struct Rig {
     const double heading = std::atan2(-v.x, -v.y);
     const double pitch = std::atan2(-v.z, std::hypot(v.x, v.y));
     scene().getCamera().setPosition(eye);
-    scene().getCamera().setOrientation(qel::Transforms::viewHeadingPitchRollToViewQuaternion(eye, {heading, pitch, 0.0}));
+    scene().getCamera().setOrientation(
+        qel::Transforms::viewHeadingPitchRollToViewQuaternion(eye, {heading, pitch, 0.0}));
     viewer->frame();
   }
   Vector2<float> window(const Vector3<double>& local) const {
@@ -121,7 +123,7 @@ struct DragPath {
 DragPath pathFor(const Rig& rig, Controller part) {
   const double r = rig.reach();
   switch (part) {
-    case Controller::XAxis: return {rig.window({0.6 * r, 0.0, 0.0}), rig.window({0.8 * r, 0.0, 0.0})};
+    case Controller::XAxis: return {rig.window({0.92 * r, 0.0, 0.0}), rig.window({1.1 * r, 0.0, 0.0})};
     case Controller::Ring: {
       const std::vector<Vector3<double>>& ring = rig.editor->getGizmo().getRingPoints();
       return {rig.window(ring[60]), rig.window(ring[70])};
@@ -184,7 +186,8 @@ void BM_ModelEditor_GizmoDrag_Baseline(benchmark::State& state, int index) {
     const Ray rb = camera.getPickRay(b);
     double result = 0.0;
     if (part == Controller::Corner) {
-      const std::optional<Vector2<double>> c = qel::SceneTransforms::wgs84ToWindowCoordinates(rig.scene(), g.getTranslation());
+      const std::optional<Vector2<double>> c =
+          qel::SceneTransforms::wgs84ToWindowCoordinates(rig.scene(), g.getTranslation());
       const double mx = std::abs(b.x - a.x) / kWidth;
       const double my = std::abs(a.y - b.y) / kHeight;
       result = c ? 1.0 + 2.5 * (mx + my) : 0.0;
@@ -278,7 +281,7 @@ std::shared_ptr<qel::PointPrimitiveCollection> scatter(Rig& rig, int n) {
 void BM_ModelEditor_Hover(benchmark::State& state) {
   Rig rig;
   const auto others = scatter(rig, static_cast<int>(state.range(0)));
-  const Vector2<float> probe = rig.window({0.7 * rig.reach(), 0.0, 0.0});
+  const Vector2<float> probe = rig.window({0.95 * rig.reach(), 0.0, 0.0});
   const GUIEventAdapter over = GUIEventAdapter::makeMove(probe.x, probe.y);
   qel::TaskQueue& tasks = rig.scene().getFrameState().taskQueue;
   qel::bench::AllocationScope allocations(state);
@@ -295,7 +298,7 @@ void BM_ModelEditor_Hover(benchmark::State& state) {
 void BM_ModelEditor_Hover_Baseline(benchmark::State& state) {
   Rig rig;
   const auto others = scatter(rig, static_cast<int>(state.range(0)));
-  const Vector2<float> probe = rig.window({0.7 * rig.reach(), 0.0, 0.0});
+  const Vector2<float> probe = rig.window({0.95 * rig.reach(), 0.0, 0.0});
   const qel::Camera& camera = rig.scene().getCamera();
   const qel::DrawList& drawn = rig.scene().getLastFrame();
   const double half = kHoverPickSize / 2.0;
@@ -342,8 +345,8 @@ void BM_ModelEditor_Rebuild_Baseline(benchmark::State& state) {
   for (auto _ : state) {
     const Vector3<double> d = half * 2.0;
     const Vector3<double> s = model.getScale();
-    const qel::Matrix3 turn = qel::Matrix3::fromColumns(model.getColumn3(0) / s.x, model.getColumn3(1) / s.y,
-                                                        model.getColumn3(2) / s.z);
+    const qel::Matrix3 turn =
+        qel::Matrix3::fromColumns(model.getColumn3(0) / s.x, model.getColumn3(1) / s.y, model.getColumn3(2) / s.z);
     const Matrix4 g = Matrix4::fromTranslationQuaternionRotationScale(model.getTranslation(),
                                                                       qel::Quaternion::fromRotationMatrix(turn), s);
     const double r = d.length() / 2.0;
