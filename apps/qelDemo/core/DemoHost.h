@@ -9,6 +9,7 @@
 #include "Common/Quaternion.h"
 #include "Common/Vector3.h"
 #include "NamedPlaces.h"
+#include "ModelEditorKeys.h"
 #include "PickerKeys.h"
 #include "PointEditorKeys.h"
 #include "PolylineEditorKeys.h"
@@ -71,6 +72,9 @@ struct DemoHost {
   /// The polyline editor's keys (F3, Return, Ctrl+Z, Insert, Delete, m, v); null when
   /// it is gone.
   std::shared_ptr<PolylineEditorKeys> lineEditing;
+  /// The model editor's keys (g over a model or tileset, Return) and the values it
+  /// reported; null when it is gone.
+  std::shared_ptr<ModelEditorKeys> modelEditing;
   /// Set when `measureLibrary` was asked for.
   std::shared_ptr<TimingManipulator> timing;
   /// The sample tileset beside the valley (SampleFeatures); null when it could not be read.
