@@ -116,6 +116,9 @@ bool ModelEditorKeys::editUnderPointer() {
 void ModelEditorKeys::refresh() { commands_.setStatus(kTool, statusLine()); }
 
 std::string ModelEditorKeys::statusLine() const {
+  // Nothing on the display until the editor is first used: the other tools' lines keep
+  // their places.
+  if (!editing_ && changes_.empty() && stoppedCount_ == 0) return "";
   std::string line = "Models: ";
   line += editing_ ? "editing (drag the gizmo, Return ends)" : "off (g over a model or tileset)";
   if (stoppedCount_ > 0) line += "\n  stopped x" + std::to_string(stoppedCount_);

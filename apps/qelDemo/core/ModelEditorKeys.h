@@ -55,7 +55,8 @@ class ModelEditorKeys : public std::enable_shared_from_this<ModelEditorKeys> {
   const std::vector<Change>& changes() const noexcept { return changes_; }
   std::size_t stoppedCount() const noexcept { return stoppedCount_; }
 
-  /// The heads-up display's lines: the mode and the last changed values.
+  /// The heads-up display's lines: the mode and the last changed values; empty until the
+  /// editor is first used.
   std::string statusLine() const;
 
  private:
