@@ -112,16 +112,6 @@ INSTANTIATE_TEST_SUITE_P(
                       // A mirrored axis still reports a positive length.
                       TrsCase{{0, 0, 0}, Quaternion::identity(), {-2, 1, 1}}));
 
-TEST(Matrix4, IdentityAndFiniteChecks) {
-  EXPECT_TRUE(Matrix4::identity().isIdentity());
-  EXPECT_TRUE(Matrix4::fromScale({1, 1, 1}).isIdentity());
-  EXPECT_FALSE(Matrix4::fromTranslation({0, 0, 1e-300}).isIdentity());
-  EXPECT_FALSE(Matrix4::fromScale({1, 1, 1 + 1e-15}).isIdentity());
-  EXPECT_TRUE(Matrix4::fromScale({1, 2, 3}).isFinite());
-  EXPECT_FALSE(Matrix4::fromTranslation({0, kNaN, 0}).isFinite());
-  EXPECT_FALSE(Matrix4::fromScale({std::numeric_limits<double>::infinity(), 1, 1}).isFinite());
-}
-
 struct CartographicCase {
   Cartographic other;
   double epsilon;

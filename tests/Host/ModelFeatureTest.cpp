@@ -191,16 +191,5 @@ TEST_F(ModelFeatureTest, HiddenDisabledOrBrokenModelsAreNeitherDrawnNorPicked) {
   EXPECT_EQ(pickedAt(site()), nullptr);
 }
 
-TEST_F(ModelFeatureTest, AFeatureWithoutAModelHasNoModelEntity) {
-  auto feature = std::make_shared<Feature::Feature>();
-  feature->setGeometry(std::make_shared<Feature::PointGeometry>(kSite));
-  feature->setStyle(std::make_shared<Feature::PointStyle>());
-  add(feature);
-  host.frame(2);
-  EXPECT_TRUE(feature->_isEntityReady());
-  EXPECT_EQ(modelEntityOf(feature->_getImplHandle()), nullptr);
-  EXPECT_TRUE(feature->_getImplHandle()->computeModelMatrix().isIdentity());
-}
-
 }  // namespace
 }  // namespace qel::test
