@@ -80,6 +80,9 @@ class ToolFacade {
   }
 
   ImplT& impl() const noexcept { return *impl_; }
+  /// The bound viewer, if it still exists: for the checks a call makes on its caller's
+  /// thread before it posts anything.
+  std::shared_ptr<ViewerImpl> lockViewer() const noexcept { return viewer_.lock(); }
 
  private:
   template <class F>

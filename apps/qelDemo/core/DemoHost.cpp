@@ -14,6 +14,7 @@
 #include "Common/Transforms.h"
 #include "Manipulator/GlobeManipulator.h"
 #include "Manipulator/GlobeManipulatorImpl.h"
+#include "Manipulator/ModelEditor.h"
 #include "Manipulator/PointEditor.h"
 #include "Manipulator/PolygonEditor.h"
 #include "Manipulator/PolygonEditorImpl.h"
@@ -176,6 +177,14 @@ DemoHost DemoHost::create(const DemoHostOptions& options) {
     editor->bind(&face);
     editor->stopEditing(true, true);
     host.areaEditing = PolygonEditorKeys::install(*host.editorCommands, *editor, *scene);
+  }
+  // After the other editors' keys: g over a model or a tileset goes to the model editor,
+  // over anything else it keeps their meaning.
+  if (ModelEditor* editor = ModelEditor::instance()) {
+    Viewer face(host.viewer);
+    editor->bind(&face);
+    editor->stopEditing();
+    host.modelEditing = ModelEditorKeys::install(*host.editorCommands, *editor, *scene);
   }
 
   if (options.startEye) {

@@ -9,6 +9,7 @@
 #include "Common/Quaternion.h"
 #include "Common/Vector3.h"
 #include "NamedPlaces.h"
+#include "ModelEditorKeys.h"
 #include "PickerKeys.h"
 #include "PointEditorKeys.h"
 #include "PolygonEditorKeys.h"
@@ -75,6 +76,9 @@ struct DemoHost {
   /// The polygon editor's keys (F4, and the line editor's keys while it is active); null
   /// when it is gone.
   std::shared_ptr<PolygonEditorKeys> areaEditing;
+  /// The model editor's keys (g over a model or tileset, Return) and the values it
+  /// reported; null when it is gone.
+  std::shared_ptr<ModelEditorKeys> modelEditing;
   /// Set when `measureLibrary` was asked for.
   std::shared_ptr<TimingManipulator> timing;
   /// The sample tileset beside the valley (SampleFeatures); null when it could not be read.
