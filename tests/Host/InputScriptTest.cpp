@@ -50,8 +50,10 @@ INSTANTIATE_TEST_SUITE_P(
         ErrorCase{"RepeatTooLarge",
                   R"({"steps": [{"repeat": 4000000000, "steps": [{"repeat": 4000000000, "steps": [{"frames": 1}]}]}]})",
                   "tour.json: steps[0].steps[0]: the script expands to more than"},
-        ErrorCase{"ClickWithoutAPlace", R"({"steps": [{"click": {"button": "left"}}]})", "tour.json: steps[0]"},
-        ErrorCase{"ClickWithFrames", R"({"steps": [{"click": {"at": [1, 2]}, "frames": 1}]})", "tour.json: steps[0]"}),
+        ErrorCase{"ClickWithoutAPlace", R"({"steps": [{"click": {"button": "left"}}]})",
+                  "tour.json: steps[0].click.at: missing field"},
+        ErrorCase{"ClickWithFrames", R"({"steps": [{"click": {"at": [1, 2]}, "frames": 1}]})",
+                  "tour.json: steps[0]: a step is only one of"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 using ScriptPlayerTest = ViewerFixture;
