@@ -1,12 +1,9 @@
 // The demo window run headlessly on its default tour: it must play to the end, its
 // screenshots must show something and follow the camera, and the camera it draws must be
 // exactly the one the same input gives on a bare host (the window adds no motion).
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <set>
@@ -19,7 +16,7 @@
 #include <osg/Image>
 #include <osgDB/ReadFile>
 
-#include "CsvRows.h"
+#include "DemoRun.h"
 #include "Common/Clock.h"
 #include "Common/Ellipsoid.h"
 #include "Common/IntersectionTests.h"
@@ -45,32 +42,37 @@ constexpr double kMinVariance = 50.0;
 constexpr double kMinMeanDifference = 1.0;
 // The drawn pose and the bare host's pose agree to this relative tolerance.
 constexpr double kPoseTolerance = 1e-6;
-// Under the address sanitizer the GL driver's and the toolkit's process-lifetime
-// allocations would read as leaks at exit; the demo's own checks are what count here.
-const std::string kNoLeakCheck = "ASAN_OPTIONS=\"${ASAN_OPTIONS:-}:detect_leaks=0\" ";
 
-std::string quoted(const fs::path& p) { return "'" + p.string() + "'"; }
+using qel::test::freshFolder;
+using qel::test::hasXvfb;
+using qel::test::kVirtualScreen;
+using qel::test::readCsv;
+using qel::test::runDemo;
 
 std::string demoArgs(const fs::path& script, const fs::path& out) {
-  return quoted(QEL_DEMO_EXE) + " --script " + quoted(script) + " --out " + quoted(out) + " --size 640x400";
+  return "--script " + qel::test::quoted(script) + " --out " + qel::test::quoted(out) + " --size 640x400";
 }
 
-// Runs a shell command; returns its exit status and puts its combined output in `output`.
-int run(const std::string& command, const fs::path& log, std::string& output) {
-  const int status = std::system((command + " >" + quoted(log) + " 2>&1").c_str());
-  std::ifstream in(log);
-  output.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  return (status != -1 && WIFEXITED(status)) ? WEXITSTATUS(status) : -1;
+// Plays `tour` in a virtual window, screenshots to <folder>/shots.
+void playInWindow(const fs::path& tour, const fs::path& folder) {
+  std::string log;
+  ASSERT_EQ(
+      runDemo(kVirtualScreen, demoArgs(tour, folder / "shots") + " --max-tiles 200 --quiet", folder / "log.txt", log),
+      0)
+      << log;
 }
 
-fs::path freshFolder(const std::string& name) {
-  const fs::path dir = fs::temp_directory_path() / ("qelDemoTests-" + name + "-" + std::to_string(::getpid()));
-  fs::remove_all(dir);
-  fs::create_directories(dir);
-  return dir;
+// The demo's own host, its camera at the pose of a poses.csv row from field `first` on.
+qel::demo::DemoHost hostAt(const std::vector<std::string>& row, std::size_t first) {
+  qel::demo::DemoHostOptions options;
+  options.windowWidth = kWidth;
+  options.windowHeight = kHeight;
+  qel::demo::DemoHost host = qel::demo::DemoHost::create(options);
+  const auto [position, orientation] = qel::test::poseFields(row, first);
+  host.viewer->getScene().getCamera().setPosition(position);
+  host.viewer->getScene().getCamera().setOrientation(orientation);
+  return host;
 }
-
-using qel::test::readCsv;
 
 double channelVariance(const osg::Image& image) {
   const std::size_t n = image.getTotalSizeInBytes();
@@ -102,12 +104,13 @@ bool isEarthColour(int r, int g, int b) {
   return sea || land || ice;
 }
 
-void expectEarthInSpace(const osg::Image& image, const std::vector<std::string>& pose) {
+void expectEarthInSpace(const osg::Image& image, const std::vector<std::string>& poseRow) {
   qel::SceneImpl scene;
   scene.setWindowSize(kWidth, kHeight);
   qel::Camera& camera = scene.getCamera();
-  camera.setPosition({std::stod(pose[0]), std::stod(pose[1]), std::stod(pose[2])});
-  camera.setOrientation({std::stod(pose[3]), std::stod(pose[4]), std::stod(pose[5]), std::stod(pose[6])});
+  const auto [position, orientation] = qel::test::poseFields(poseRow, 2);
+  camera.setPosition(position);
+  camera.setOrientation(orientation);
   const auto scaled = [](double k) {
     const auto& r = qel::Ellipsoid::WGS84.getRadii();
     return qel::Ellipsoid(r.x * k, r.y * k, r.z * k);
@@ -143,17 +146,10 @@ double meanDifference(const osg::Image& a, const osg::Image& b) {
 }
 
 TEST(DemoTour, PlaysToTheEndAndDrawsExactlyTheHostsCamera) {
-  if (std::system("command -v xvfb-run >/dev/null 2>&1 && command -v Xvfb >/dev/null 2>&1") != 0) {
-    GTEST_SKIP() << "xvfb-run/Xvfb not installed (Debian package xvfb): the headless demo tour cannot run";
-  }
+  if (!hasXvfb()) GTEST_SKIP() << "xvfb-run/Xvfb not installed (Debian package xvfb): the tour cannot run";
   const fs::path out = freshFolder("tour");
   const fs::path shots = out / "shots";
-  std::string log;
-  ASSERT_EQ(run(kNoLeakCheck + "xvfb-run -a -s '-screen 0 1280x800x24' " + demoArgs(QEL_DEMO_DEFAULT_TOUR, shots) +
-                    " --max-tiles 200 --quiet",
-                out / "log.txt", log),
-            0)
-      << log;
+  ASSERT_NO_FATAL_FAILURE(playInWindow(QEL_DEMO_DEFAULT_TOUR, out));
 
   // Every frame of the script has a pose, every mark a screenshot.
   const qel::InputScript script = qel::InputScript::load(QEL_DEMO_DEFAULT_TOUR);
@@ -181,7 +177,7 @@ TEST(DemoTour, PlaysToTheEndAndDrawsExactlyTheHostsCamera) {
     }
     if (&mark == &marks.front()) {
       SCOPED_TRACE("the first view: the Earth in space");
-      expectEarthInSpace(*image, pose);
+      expectEarthInSpace(*image, poses[frame - 1]);
     }
     previous = image;
     previousPose = pose;
@@ -211,17 +207,10 @@ TEST(DemoTour, PlaysToTheEndAndDrawsExactlyTheHostsCamera) {
 // features inside its rectangle and under its click, and the screenshots show the
 // features' marks where the camera puts them.
 TEST(DemoEditingTour, PicksTheSampleFeaturesAndDrawsTheirMarks) {
-  if (std::system("command -v xvfb-run >/dev/null 2>&1 && command -v Xvfb >/dev/null 2>&1") != 0) {
-    GTEST_SKIP() << "xvfb-run/Xvfb not installed (Debian package xvfb): the headless demo tour cannot run";
-  }
+  if (!hasXvfb()) GTEST_SKIP() << "xvfb-run/Xvfb not installed (Debian package xvfb): the tour cannot run";
   const fs::path out = freshFolder("editing");
   const fs::path shots = out / "shots";
-  std::string log;
-  ASSERT_EQ(run(kNoLeakCheck + "xvfb-run -a -s '-screen 0 1280x800x24' " + demoArgs(QEL_DEMO_EDITING_TOUR, shots) +
-                    " --max-tiles 200 --quiet",
-                out / "log.txt", log),
-            0)
-      << log;
+  ASSERT_NO_FATAL_FAILURE(playInWindow(QEL_DEMO_EDITING_TOUR, out));
 
   // Where the features stand on the screen, from the pose the window drew at the first
   // mark (the camera holds still through the picks).
@@ -229,15 +218,8 @@ TEST(DemoEditingTour, PicksTheSampleFeaturesAndDrawsTheirMarks) {
   const auto poses = readCsv(shots / "poses.csv");
   ASSERT_FALSE(marks.empty());
   ASSERT_EQ(marks.front()[0], qel::test::EditingTour::kValleyMark);
-  const auto& pose = poses.at(std::stoul(marks.front()[1]) - 1);
   qel::Clock::useManualTime();
-  qel::demo::DemoHostOptions options;
-  options.windowWidth = kWidth;
-  options.windowHeight = kHeight;
-  qel::demo::DemoHost host = qel::demo::DemoHost::create(options);
-  qel::Camera& camera = host.viewer->getScene().getCamera();
-  camera.setPosition({std::stod(pose[2]), std::stod(pose[3]), std::stod(pose[4])});
-  camera.setOrientation({std::stod(pose[5]), std::stod(pose[6]), std::stod(pose[7]), std::stod(pose[8])});
+  qel::demo::DemoHost host = hostAt(poses.at(std::stoul(marks.front()[1]) - 1), 2);
   const qel::test::EditingTour tour = qel::test::EditingTour::load();
   const auto anchors = tour.featureAnchors(host);
   qel::Clock::useRealTime();
@@ -307,7 +289,7 @@ TEST_P(DemoBadInput, IsReportedWithStatus2BeforeTheTourStarts) {
   const fs::path outDir = c.outputUnderAFile ? dir / "plain-file" / "shots" : dir / "shots";
   // No display: these checks come first, so no window is needed to see them fail.
   std::string log;
-  EXPECT_EQ(run(kNoLeakCheck + "env -u DISPLAY " + demoArgs(script, outDir), dir / "log.txt", log), 2) << log;
+  EXPECT_EQ(runDemo("env -u DISPLAY ", demoArgs(script, outDir), dir / "log.txt", log), 2) << log;
   EXPECT_NE(log.find(c.expectedMessage), std::string::npos) << log;
   EXPECT_FALSE(fs::exists(outDir / "poses.csv"));
   fs::remove_all(dir);

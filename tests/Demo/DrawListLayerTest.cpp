@@ -84,10 +84,9 @@ TEST_P(DrawListLayerLine, RunsThroughItsWindowPathWithItsPixelWidth) {
   const LineCase& c = GetParam();
   DrawItem item = line(c.width);
   item.path = c.path;
-  const std::unique_ptr<qel::demo::DrawListLayer> drawn = layerDrawing(item);
-  qel::demo::DrawListLayer& layer = *drawn;
-  EXPECT_EQ(layer.getDrawnCount(), 1u);
-  const Shapes s = shapesOf(layer);
+  const auto layer = layerDrawing(item);
+  EXPECT_EQ(layer->getDrawnCount(), 1u);
+  const Shapes s = shapesOf(*layer);
   EXPECT_NEAR(s.xMin, c.xMin, 1e-3);
   EXPECT_NEAR(s.xMax, c.xMax, 1e-3);
   EXPECT_NEAR(s.yMin, c.yMin, 1e-3);
@@ -111,9 +110,8 @@ TEST(DrawListLayer, APointIsADiscFillingItsBoxWithARim) {
   point.kind = DrawKind::Point;
   point.box = {200.0, 100.0, 212.0, 112.0};
   point.color = {0.0f, 1.0f, 0.0f, 1.0f};
-  const std::unique_ptr<qel::demo::DrawListLayer> drawn = layerDrawing(point);
-  qel::demo::DrawListLayer& layer = *drawn;
-  const Shapes s = shapesOf(layer);
+  const auto layer = layerDrawing(point);
+  const Shapes s = shapesOf(*layer);
   // Radius 6 around (206, 106), plus the one-pixel rim: layer y 400 − 106 = 294.
   EXPECT_NEAR(s.xMin, 199.0f, 1e-3);
   EXPECT_NEAR(s.xMax, 213.0f, 1e-3);
@@ -128,10 +126,9 @@ TEST(DrawListLayer, ALabelIsItsTextSizedByItsBox) {
   label.text = "距离 1.2 km";
   label.box = {50.0, 80.0, 150.0, 96.0};
   label.color = {1.0f, 1.0f, 0.0f, 1.0f};
-  const std::unique_ptr<qel::demo::DrawListLayer> drawn = layerDrawing(label);
-  qel::demo::DrawListLayer& layer = *drawn;
-  ASSERT_EQ(layer.getGeode().getNumDrawables(), 2u);
-  const auto* text = dynamic_cast<const osgText::Text*>(layer.getGeode().getDrawable(1));
+  const auto layer = layerDrawing(label);
+  ASSERT_EQ(layer->getGeode().getNumDrawables(), 2u);
+  const auto* text = dynamic_cast<const osgText::Text*>(layer->getGeode().getDrawable(1));
   ASSERT_NE(text, nullptr);
   EXPECT_EQ(text->getText().createUTF8EncodedString(), label.text);
   EXPECT_FLOAT_EQ(text->getCharacterHeight(), 16.0f);
@@ -144,9 +141,9 @@ TEST(DrawListLayer, ALabelIsItsTextSizedByItsBox) {
   qel::DrawList next;
   next.reset(kWidth, kHeight);
   next.add(label);
-  layer.update(next);
-  ASSERT_EQ(layer.getGeode().getNumDrawables(), 2u);
-  text = dynamic_cast<const osgText::Text*>(layer.getGeode().getDrawable(1));
+  layer->update(next);
+  ASSERT_EQ(layer->getGeode().getNumDrawables(), 2u);
+  text = dynamic_cast<const osgText::Text*>(layer->getGeode().getDrawable(1));
   EXPECT_EQ(text->getText().createUTF8EncodedString(), label.text);
 }
 
@@ -161,12 +158,11 @@ TEST(DrawListLayer, ABillboardShowsItsImageOverItsBoxOrOutlinesTheBoxWithoutIt) 
     billboard.kind = DrawKind::Billboard;
     billboard.image = file;
     billboard.box = {300.0, 168.0, 324.0, 200.0};
-    const std::unique_ptr<qel::demo::DrawListLayer> drawn = layerDrawing(billboard);
-    qel::demo::DrawListLayer& layer = *drawn;
+    const auto layer = layerDrawing(billboard);
     const bool readable = file != "/nonexistent/markIcon.png";
-    ASSERT_EQ(layer.getGeode().getNumDrawables(), readable ? 2u : 1u);
+    ASSERT_EQ(layer->getGeode().getNumDrawables(), readable ? 2u : 1u);
     if (readable) {
-      const osg::Drawable* quad = layer.getGeode().getDrawable(1);
+      const osg::Drawable* quad = layer->getGeode().getDrawable(1);
       const auto* texture = dynamic_cast<const osg::Texture2D*>(
           quad->getStateSet()->getTextureAttribute(0, osg::StateAttribute::TEXTURE));
       ASSERT_NE(texture, nullptr);
@@ -178,7 +174,7 @@ TEST(DrawListLayer, ABillboardShowsItsImageOverItsBoxOrOutlinesTheBoxWithoutIt) 
       EXPECT_FLOAT_EQ(box.yMin(), 200.0f);
       EXPECT_FLOAT_EQ(box.yMax(), 232.0f);
     } else {
-      const Shapes s = shapesOf(layer);
+      const Shapes s = shapesOf(*layer);
       EXPECT_GT(s.vertices, 0u);
       EXPECT_NEAR(s.xMin, 299.5f, 1e-3);
       EXPECT_NEAR(s.xMax, 324.5f, 1e-3);
@@ -204,16 +200,15 @@ TEST_P(DrawListLayerArea, FillsItsRingOutsideItsHoles) {
   area.path = c.ring;
   area.holes = c.holes;
   area.color = {0.2f, 0.4f, 1.0f, 0.5f};
-  const std::unique_ptr<qel::demo::DrawListLayer> drawn = layerDrawing(area);
-  qel::demo::DrawListLayer& layer = *drawn;
-  const auto* geometry = layer.getGeode().getDrawable(0)->asGeometry();
+  const auto layer = layerDrawing(area);
+  const auto* geometry = layer->getGeode().getDrawable(0)->asGeometry();
   const auto& v = *static_cast<const osg::Vec3Array*>(geometry->getVertexArray());
   ASSERT_EQ(v.size() % 3, 0u);
   double pixels = 0.0;
   for (std::size_t i = 0; i < v.size(); i += 3) pixels += 0.5 * std::abs(((v[i + 1] - v[i]) ^ (v[i + 2] - v[i])).z());
   EXPECT_NEAR(pixels, c.expectedPixels, 1e-3);
   if (c.expectedPixels > 0.0) {
-    EXPECT_EQ(shapesOf(layer).lastColor, osg::Vec4(0.2f, 0.4f, 1.0f, 0.5f));
+    EXPECT_EQ(shapesOf(*layer).lastColor, osg::Vec4(0.2f, 0.4f, 1.0f, 0.5f));
   }
 }
 
@@ -244,10 +239,9 @@ struct NothingCase {
 class DrawListLayerNothing : public ::testing::TestWithParam<NothingCase> {};
 
 TEST_P(DrawListLayerNothing, LeavesTheLayerEmpty) {
-  const std::unique_ptr<qel::demo::DrawListLayer> drawn = layerDrawing(GetParam().item);
-  qel::demo::DrawListLayer& layer = *drawn;
-  EXPECT_EQ(shapesOf(layer).vertices, 0u);
-  EXPECT_EQ(layer.getGeode().getNumDrawables(), 1u);
+  const auto layer = layerDrawing(GetParam().item);
+  EXPECT_EQ(shapesOf(*layer).vertices, 0u);
+  EXPECT_EQ(layer->getGeode().getNumDrawables(), 1u);
 }
 
 DrawItem hidden(DrawItem item) {
@@ -295,15 +289,14 @@ TEST_P(LabelBackground, SurroundsTheTextByItsPadding) {
   label.box = {50.0, 80.0, 150.0, 96.0};
   label.color = {1.0f, 1.0f, 1.0f, 1.0f};
   if (c.fromLabel) label.element = &source;
-  const std::unique_ptr<qel::demo::DrawListLayer> drawn = layerDrawing(label);
-  qel::demo::DrawListLayer& layer = *drawn;
-  const Shapes s = shapesOf(layer);
+  const auto layer = layerDrawing(label);
+  const Shapes s = shapesOf(*layer);
   if (!c.expectQuad) {
     EXPECT_EQ(s.vertices, 0u);
     return;
   }
   ASSERT_EQ(s.vertices, 6u) << "two triangles";
-  const auto* text = dynamic_cast<const osgText::Text*>(layer.getGeode().getDrawable(1));
+  const auto* text = dynamic_cast<const osgText::Text*>(layer->getGeode().getDrawable(1));
   ASSERT_NE(text, nullptr);
   const osg::BoundingBox& bb = text->getBoundingBox();
   // A negative padding is no padding.

@@ -2,14 +2,8 @@
 // go through the same conversion and recorder as in the demo's window, frames take
 // irregular steps as a real clock gives them, and the recording is played back both on a
 // bare host and by the demo program itself (window size and start pose from the file).
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <cmath>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -17,7 +11,7 @@
 #include <osg/ref_ptr>
 #include <osgGA/GUIEventAdapter>
 
-#include "CsvRows.h"
+#include "DemoRun.h"
 #include "Common/Clock.h"
 #include "DemoHost.h"
 #include "Renderer/Camera.h"
@@ -132,12 +126,7 @@ void expectSamePose(const Pose& got, const Pose& want) {
   EXPECT_NEAR(got.orientation.w, want.orientation.w, kOrientationTolerance);
 }
 
-fs::path freshFolder(const std::string& name) {
-  const fs::path dir = fs::temp_directory_path() / ("qelDemoTests-" + name + "-" + std::to_string(::getpid()));
-  fs::remove_all(dir);
-  fs::create_directories(dir);
-  return dir;
-}
+using qel::test::freshFolder;
 
 class SessionRecord : public ::testing::Test {
  protected:
@@ -172,12 +161,8 @@ TEST_F(SessionRecord, ReplayOnABareHostEndsAtTheLivePose) {
   fs::remove_all(dir);
 }
 
-using qel::test::readCsv;
-
 TEST_F(SessionRecord, TheDemoPlaysTheRecordingBackToTheLivePose) {
-  if (std::system("command -v xvfb-run >/dev/null 2>&1 && command -v Xvfb >/dev/null 2>&1") != 0) {
-    GTEST_SKIP() << "xvfb-run/Xvfb not installed (Debian package xvfb): the demo cannot open a window";
-  }
+  if (!qel::test::hasXvfb()) GTEST_SKIP() << "xvfb-run/Xvfb not installed (Debian package xvfb): no window";
   LiveSession live;
   live.play();
   const Pose end = poseOf(live.host);
@@ -185,19 +170,17 @@ TEST_F(SessionRecord, TheDemoPlaysTheRecordingBackToTheLivePose) {
   live.recorder->save(dir / "session.json");
 
   // No --size: the window size comes from the recording.
-  const std::string command =
-      "ASAN_OPTIONS=\"${ASAN_OPTIONS:-}:detect_leaks=0\" xvfb-run -a -s '-screen 0 1280x800x24' '" +
-      std::string(QEL_DEMO_EXE) + "' --script '" + (dir / "session.json").string() + "' --out '" +
-      (dir / "out").string() + "' --max-tiles 100 --quiet >'" + (dir / "log.txt").string() + "' 2>&1";
-  const int status = std::system(command.c_str());
-  ASSERT_TRUE(status != -1 && WIFEXITED(status) && WEXITSTATUS(status) == 0) << command;
-  const auto poses = readCsv(dir / "out" / "poses.csv");
+  std::string log;
+  ASSERT_EQ(qel::test::runDemo(qel::test::kVirtualScreen,
+                               "--script " + qel::test::quoted(dir / "session.json") + " --out " +
+                                   qel::test::quoted(dir / "out") + " --max-tiles 100 --quiet",
+                               dir / "log.txt", log),
+            0)
+      << log;
+  const auto poses = qel::test::readCsv(dir / "out" / "poses.csv");
   ASSERT_FALSE(poses.empty());
-  ASSERT_GE(poses.back().size(), 9u);
-  const std::vector<std::string>& last = poses.back();
-  expectSamePose({{std::stod(last[2]), std::stod(last[3]), std::stod(last[4])},
-                  {std::stod(last[5]), std::stod(last[6]), std::stod(last[7]), std::stod(last[8])}},
-                 end);
+  const auto [position, orientation] = qel::test::poseFields(poses.back(), 2);
+  expectSamePose({position, orientation}, end);
   fs::remove_all(dir);
 }
 

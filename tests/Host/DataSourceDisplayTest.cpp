@@ -95,6 +95,12 @@ TEST_P(DataSourceExtentTest, ExtentHoldsWhatIsDrawnAtTheReferencedHeights) {
   EXPECT_LE(sphere.radius, c.maximumRadius);
 }
 
+using Points = std::vector<Vector3<double>>;
+
+std::shared_ptr<Feature::Geometry> point() {
+  return std::make_shared<Feature::PointGeometry>(Cartographic::fromDegrees(10, 20, 300));
+}
+
 std::shared_ptr<Feature::Geometry> line() {
   return std::make_shared<Feature::PolylineGeometry>(std::vector<Cartographic>{
       Cartographic::fromDegrees(8.0, 46.0, 100.0), Cartographic::fromDegrees(8.2, 46.1, 200.0),
@@ -115,18 +121,12 @@ constexpr double kLineSpan = 31000.0;
 INSTANTIATE_TEST_SUITE_P(
     Geometries, DataSourceExtentTest,
     ::testing::Values(
-        ExtentCase{"PointAbsolute",
-                   [] { return std::make_shared<Feature::PointGeometry>(Cartographic::fromDegrees(10, 20, 300)); },
-                   HeightReference::None, BoundingSphereState::Done,
-                   [](const auto&) { return std::vector<Vector3<double>>{oracle(10, 20, 300)}; }, kSlack},
-        ExtentCase{"PointClampedToTerrain",
-                   [] { return std::make_shared<Feature::PointGeometry>(Cartographic::fromDegrees(10, 20, 300)); },
-                   HeightReference::ClampToTerrain, BoundingSphereState::Done,
-                   [](const auto& t) { return std::vector<Vector3<double>>{oracle(10, 20, t(10, 20))}; }, kSlack},
-        ExtentCase{"PointRelativeToGround",
-                   [] { return std::make_shared<Feature::PointGeometry>(Cartographic::fromDegrees(10, 20, 300)); },
-                   HeightReference::RelativeToGround, BoundingSphereState::Done,
-                   [](const auto& t) { return std::vector<Vector3<double>>{oracle(10, 20, 300 + t(10, 20))}; }, kSlack},
+        ExtentCase{"PointAbsolute", point, HeightReference::None, BoundingSphereState::Done,
+                   [](const auto&) { return Points{oracle(10, 20, 300)}; }, kSlack},
+        ExtentCase{"PointClampedToTerrain", point, HeightReference::ClampToTerrain, BoundingSphereState::Done,
+                   [](const auto& t) { return Points{oracle(10, 20, t(10, 20))}; }, kSlack},
+        ExtentCase{"PointRelativeToGround", point, HeightReference::RelativeToGround, BoundingSphereState::Done,
+                   [](const auto& t) { return Points{oracle(10, 20, 300 + t(10, 20))}; }, kSlack},
         ExtentCase{"PointOnTheScreen",
                    [] { return std::make_shared<Feature::PointGeometry>(Cartographic(120.0, 80.0), true); },
                    HeightReference::None, BoundingSphereState::Failed, nullptr, 0.0},
@@ -145,27 +145,26 @@ INSTANTIATE_TEST_SUITE_P(
                    },
                    HeightReference::None, BoundingSphereState::Done,
                    [](const auto&) {
-                     return std::vector<Vector3<double>>{oracle(0, 0, 0), oracle(1, 0, 0), oracle(1, 1, 0),
-                                                         oracle(0.6, 0.2, 5000.0)};
+                     return Points{oracle(0, 0, 0), oracle(1, 0, 0), oracle(1, 1, 0), oracle(0.6, 0.2, 5000.0)};
                    },
                    160000.0},
         ExtentCase{
             "Circle",
             [] { return std::make_shared<Feature::CircleGeometry>(Cartographic::fromDegrees(-60, -10, 50), 750.0); },
-            HeightReference::None, BoundingSphereState::Done,
-            [](const auto&) { return std::vector<Vector3<double>>{oracle(-60, -10, 50)}; }, 750.0 + kSlack},
-        ExtentCase{"RectangleClampedToGround",
-                   [] {
-                     return std::make_shared<Feature::RectangleGeometry>(
-                         GlobeRectangle::fromDegrees(30.0, 10.0, 30.1, 10.1), 9999.0);
-                   },
-                   HeightReference::ClampToGround, BoundingSphereState::Done,
-                   [](const auto& t) {
-                     const double h = t(30.05, 10.05);
-                     return std::vector<Vector3<double>>{oracle(30.0, 10.0, h), oracle(30.1, 10.1, h),
-                                                         oracle(30.0, 10.1, h), oracle(30.1, 10.0, h)};
-                   },
-                   12000.0}),
+            HeightReference::None, BoundingSphereState::Done, [](const auto&) { return Points{oracle(-60, -10, 50)}; },
+            750.0 + kSlack},
+        ExtentCase{
+            "RectangleClampedToGround",
+            [] {
+              return std::make_shared<Feature::RectangleGeometry>(GlobeRectangle::fromDegrees(30.0, 10.0, 30.1, 10.1),
+                                                                  9999.0);
+            },
+            HeightReference::ClampToGround, BoundingSphereState::Done,
+            [](const auto& t) {
+              const double h = t(30.05, 10.05);
+              return Points{oracle(30.0, 10.0, h), oracle(30.1, 10.1, h), oracle(30.0, 10.1, h), oracle(30.1, 10.0, h)};
+            },
+            12000.0}),
     [](const ::testing::TestParamInfo<ExtentCase>& info) { return info.param.name; });
 
 TEST_F(DataSourceDisplayTest, AnAddedOrChangedFeatureIsPendingUntilTheNextFrameDrawsIt) {

@@ -1,6 +1,5 @@
 // Features added to the scene's data source are drawn as their entities, can be picked
-// as such, and follow changes of their geometry in the next frame; a listener on a
-// geometry stops hearing changes once its handle has been invoked.
+// as such, and follow changes of their geometry in the next frame.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -84,17 +83,6 @@ TEST_F(EntityPickTest, AFeatureTakenOutOfTheSceneIsNoLongerDrawn) {
   root->removeFromMemory(*feature);
   frame();
   EXPECT_EQ(pickedEntity(here), nullptr);
-}
-
-TEST_F(EntityPickTest, AListenerStopsOnceItsHandleIsInvoked) {
-  int heard = 0;
-  const std::weak_ptr<FunctionWrapper> handle = geometry->_addDefinitionChangedEventListener([&] { ++heard; });
-  geometry->setPosition(there);
-  EXPECT_EQ(heard, 1);
-  ASSERT_TRUE(handle.lock());
-  (*handle.lock())();
-  geometry->setPosition(here);
-  EXPECT_EQ(heard, 1);
 }
 
 }  // namespace

@@ -33,6 +33,10 @@ using namespace Feature;
 const Cartographic kA = Cartographic::fromDegrees(10.0, 20.0, 5.0);
 const Cartographic kB = Cartographic::fromDegrees(10.5, 20.5, 7.0);
 const Cartographic kC = Cartographic::fromDegrees(11.0, 20.0, 0.0);
+const std::vector<Cartographic> kLine{kA, kB};
+const std::vector<Cartographic> kLongerLine{kA, kB, kC};
+const PolygonHierarchy kTriangle{{kA, kB, kC}, {}};
+const PolygonHierarchy kTriangleWithHole{{kA, kB}, {{kC}}};
 
 // A geometry of one kind, and a change of its definition.
 struct GeometryCase {
@@ -47,20 +51,10 @@ void PrintTo(const GeometryCase& c, std::ostream* os) { *os << c.name; }
 const std::vector<GeometryCase> kGeometries = {
     {"Point", [] { return std::make_shared<PointGeometry>(kA); },
      [](Geometry& g) { static_cast<PointGeometry&>(g).setPosition(kB); }},
-    {"Polyline",
-     [] {
-       return std::make_shared<PolylineGeometry>(std::vector<Cartographic>{kA, kB});
-     },
-     [](Geometry& g) {
-       static_cast<PolylineGeometry&>(g).setPositions({kA, kB, kC});
-     }},
-    {"Polygon",
-     [] {
-       return std::make_shared<PolygonGeometry>(PolygonHierarchy{{kA, kB, kC}, {}});
-     },
-     [](Geometry& g) {
-       static_cast<PolygonGeometry&>(g).setHierarchy({{kA, kB}, {{kC}}});
-     }},
+    {"Polyline", [] { return std::make_shared<PolylineGeometry>(kLine); },
+     [](Geometry& g) { static_cast<PolylineGeometry&>(g).setPositions(kLongerLine); }},
+    {"Polygon", [] { return std::make_shared<PolygonGeometry>(kTriangle); },
+     [](Geometry& g) { static_cast<PolygonGeometry&>(g).setHierarchy(kTriangleWithHole); }},
     {"Rectangle", [] { return std::make_shared<RectangleGeometry>(GlobeRectangle(0.1, 0.2, 0.3, 0.4), 10.0); },
      [](Geometry& g) { static_cast<RectangleGeometry&>(g).setHeight(20.0); }},
     {"Circle", [] { return std::make_shared<CircleGeometry>(kA, 100.0); },
@@ -129,6 +123,11 @@ TEST_P(FeatureSnapshotTest, ACloneIsFreeStandingAndUntouchedByLaterChanges) {
   // And the restored definition is the snapshot's: changing it again is heard once more.
   GetParam().change(*geometry);
   EXPECT_EQ(geometryHeard, 1);
+  // Once its handle is invoked, a geometry's listener hears no more.
+  ASSERT_TRUE(geometryHandle.lock());
+  (*geometryHandle.lock())();
+  *feature = *snapshot;
+  EXPECT_EQ(geometryHeard, 1);
 }
 
 INSTANTIATE_TEST_SUITE_P(Geometries, FeatureSnapshotTest, ::testing::ValuesIn(kGeometries), geometryName);
@@ -141,7 +140,7 @@ TEST(FeatureAssignmentTest, AGeometryOrStyleOfAnotherKindIsReplacedByAClone) {
   edited.setStyle(pointStyle);
 
   Feature::Feature other;
-  auto line = std::make_shared<PolylineGeometry>(std::vector<Cartographic>{kA, kB});
+  auto line = std::make_shared<PolylineGeometry>(kLine);
   auto lineStyle = std::make_shared<PolylineStyle>();
   other.setGeometry(line);
   other.setStyle(lineStyle);
@@ -150,8 +149,7 @@ TEST(FeatureAssignmentTest, AGeometryOrStyleOfAnotherKindIsReplacedByAClone) {
   ASSERT_TRUE(edited.getGeometry());
   EXPECT_NE(edited.getGeometry(), line) << "not shared with the other feature";
   EXPECT_EQ(edited.getGeometry()->getType(), GeometryType::Polyline);
-  EXPECT_EQ(static_cast<const PolylineGeometry&>(*edited.getGeometry()).getPositions(),
-            (std::vector<Cartographic>{kA, kB}));
+  EXPECT_EQ(static_cast<const PolylineGeometry&>(*edited.getGeometry()).getPositions(), kLine);
   ASSERT_TRUE(edited.getStyle());
   EXPECT_NE(edited.getStyle(), lineStyle);
   EXPECT_TRUE(edited.getStyle()->asPolylineStyle());
@@ -165,7 +163,7 @@ TEST(FeatureAssignmentTest, AGeometryOrStyleOfAnotherKindIsReplacedByAClone) {
 TEST(FeatureAssignmentTest, TheSceneDrawsTheRestoredContentTheNextFrame) {
   SceneImpl scene;
   auto feature = std::make_shared<Feature::Feature>();
-  auto geometry = std::make_shared<PolylineGeometry>(std::vector<Cartographic>{kA, kB});
+  auto geometry = std::make_shared<PolylineGeometry>(kLine);
   feature->setGeometry(geometry);
   scene._getDataSourceDisplay().getDefaultDataSource()->getRootFeatureGroup()->add(feature);
   auto now = std::chrono::steady_clock::time_point(std::chrono::seconds(1));

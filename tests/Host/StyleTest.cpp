@@ -77,6 +77,10 @@ Parts build(Kind kind) {
   return p;
 }
 
+// A model's rotation by `radians` about its first axis alone.
+Vector3<Radian> aboutX(double radians) { return {Radian(radians), Radian(0.0), Radian(0.0)}; }
+Color rgba(float r, float g, float b, float a) { return {r, g, b, a}; }
+
 // Counts what a style's listener hears, and with which style.
 struct Ear {
   int heard = 0;
@@ -102,42 +106,21 @@ void PrintTo(const Change& c, std::ostream* os) { *os << c.name; }
 const std::vector<Change> kChanges = {
     {"HeightReference", Kind::Point, [](Parts& p) { p.style->setHeightReference(HeightReference::ClampToTerrain); }},
     {"LabelText", Kind::Point, [](Parts& p) { p.label->setText("A"); }},
-    {"LabelOffset", Kind::Polygon,
-     [](Parts& p) {
-       p.label->setPixelOffset({20.0, 0.0});
-     }},
+    {"LabelOffset", Kind::Polygon, [](Parts& p) { p.label->setPixelOffset(Vector2<double>(20.0, 0.0)); }},
     {"BillboardImage", Kind::Point, [](Parts& p) { p.billboard->setImage("x.png"); }},
     {"BillboardOrigin", Kind::Point, [](Parts& p) { p.billboard->setVerticalOrigin(1); }},
-    {"ModelRotation", Kind::Point,
-     [](Parts& p) {
-       p.model->setRotation({Radian(0.1), Radian(0.0), Radian(0.0)});
-     }},
-    {"ModelScale", Kind::Point,
-     [](Parts& p) {
-       p.model->setScale({2.0, 2.0, 2.0});
-     }},
+    {"ModelRotation", Kind::Point, [](Parts& p) { p.model->setRotation(aboutX(0.1)); }},
+    {"ModelScale", Kind::Point, [](Parts& p) { p.model->setScale(Vector3<double>(2.0, 2.0, 2.0)); }},
     {"PointSize", Kind::Point, [](Parts& p) { p.point->setPixelSize(3.0); }},
     {"LineWidth", Kind::Polyline, [](Parts& p) { p.line->setWidth(3.0); }},
-    {"LineMaterialColour", Kind::Polyline,
-     [](Parts& p) {
-       p.lineColor->setColor({1.0f, 0.0f, 0.0f, 1.0f});
-     }},
+    {"LineMaterialColour", Kind::Polyline, [](Parts& p) { p.lineColor->setColor(rgba(1.0f, 0.0f, 0.0f, 1.0f)); }},
     {"WallImage", Kind::Polyline, [](Parts& p) { p.wall->setImage("brick.png"); }},
-    {"WallTileSize", Kind::Polygon,
-     [](Parts& p) {
-       p.wall->setTileSize({4.0, 2.0});
-     }},
+    {"WallTileSize", Kind::Polygon, [](Parts& p) { p.wall->setTileSize(Vector2<double>(4.0, 2.0)); }},
     {"ExtrusionHeight", Kind::Polygon, [](Parts& p) { p.extrusion->setHeight(30.0); }},
     {"BodyDisabled", Kind::Polygon, [](Parts& p) { p.body->setEnabled(false); }},
     {"FillOff", Kind::Polygon, [](Parts& p) { p.polygon->setFill(false); }},
-    {"FillColour", Kind::Polygon,
-     [](Parts& p) {
-       p.fill->setColor({0.0f, 0.0f, 1.0f, 0.5f});
-     }},
-    {"OutlineColour", Kind::Polygon,
-     [](Parts& p) {
-       p.lineColor->setColor({0.5f, 0.0f, 0.5f, 0.9f});
-     }},
+    {"FillColour", Kind::Polygon, [](Parts& p) { p.fill->setColor(rgba(0.0f, 0.0f, 1.0f, 0.5f)); }},
+    {"OutlineColour", Kind::Polygon, [](Parts& p) { p.lineColor->setColor(rgba(0.5f, 0.0f, 0.5f, 0.9f)); }},
     {"DirectWidthWrite", Kind::Polygon,
      [](Parts& p) {
        p.line->width = 0.8;
@@ -269,17 +252,11 @@ const std::vector<Refusal> kRefusals = {
      [](const Parts& p) { return p.line->getWidth() == LineSymbol::kDefaultWidth; }},
     {"NaNWidth", [](Parts& p) { p.line->setWidth(kNaN); },
      [](const Parts& p) { return p.line->getWidth() == LineSymbol::kDefaultWidth; }},
-    {"NaNRotation",
-     [](Parts& p) {
-       p.model->setRotation({Radian(kNaN), Radian(0.0), Radian(0.0)});
-     },
+    {"NaNRotation", [](Parts& p) { p.model->setRotation(aboutX(kNaN)); },
      [](const Parts& p) { return p.model->getRotation().x.value() == 0.0; }},
     {"NegativeScale", [](Parts& p) { p.billboard->setScale(-1.0); },
      [](const Parts& p) { return p.billboard->getScale() == 1.0; }},
-    {"ZeroTile",
-     [](Parts& p) {
-       p.wall->setTileSize({0.0, 1.0});
-     },
+    {"ZeroTile", [](Parts& p) { p.wall->setTileSize(Vector2<double>(0.0, 1.0)); },
      [](const Parts& p) { return p.wall->getTileSize() == Vector2<double>(1.0, 1.0); }},
     {"HeightReference7", [](Parts& p) { p.style->setHeightReference(static_cast<HeightReference>(7)); },
      [](const Parts& p) { return p.style->getHeightReference() == HeightReference::None; }},

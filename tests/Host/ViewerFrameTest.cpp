@@ -139,18 +139,12 @@ TEST_P(ViewerFailureTest, FailingStepIsLoggedAndTheFramesGoOn) {
 
 INSTANTIATE_TEST_SUITE_P(
     Steps, ViewerFailureTest,
-    ::testing::Values(FailureCase{"HandlerOnInput", [](RecordingHandler& h, RecordingManipulator&,
-                                                       ViewerImpl&) { h.throwOn = GUIEventAdapter::MOVE; }},
-                      FailureCase{"HandlerOnFrame", [](RecordingHandler& h, RecordingManipulator&,
-                                                       ViewerImpl&) { h.throwOn = GUIEventAdapter::FRAME; }},
-                      FailureCase{"KeyStep", [](RecordingHandler&, RecordingManipulator& m,
-                                                ViewerImpl&) { m.throwInKeyStep = true; }},
-                      FailureCase{"UpdateCamera", [](RecordingHandler&, RecordingManipulator& m,
-                                                     ViewerImpl&) { m.throwInUpdateCamera = true; }},
+    ::testing::Values(FailureCase{"HandlerOnInput", [](auto& h, auto&, auto&) { h.throwOn = GUIEventAdapter::MOVE; }},
+                      FailureCase{"HandlerOnFrame", [](auto& h, auto&, auto&) { h.throwOn = GUIEventAdapter::FRAME; }},
+                      FailureCase{"KeyStep", [](auto&, auto& m, auto&) { m.throwInKeyStep = true; }},
+                      FailureCase{"UpdateCamera", [](auto&, auto& m, auto&) { m.throwInUpdateCamera = true; }},
                       FailureCase{"RenderCallbackThrowingANonException",
-                                  [](RecordingHandler&, RecordingManipulator&, ViewerImpl& v) {
-                                    v.setRenderCallback([](ViewerImpl&) { throw 42; });
-                                  }}),
+                                  [](auto&, auto&, auto& v) { v.setRenderCallback([](ViewerImpl&) { throw 42; }); }}),
     [](const auto& info) { return std::string(info.param.name); });
 
 /// A manipulator whose zoom speed calls record the thread they ran on and the value.

@@ -96,25 +96,19 @@ TEST_P(FlightFacadeRefused, NaNTargetIsLoggedAndNothingMoves) {
 }
 
 const double kNaN = std::nan("");
+const Viewpoint kNoLatitude{0.1, kNaN, 0, 0, -1, 100};
+const Viewpoint kNoHeight{0.1, 0.2, kNaN, 0, -1, 100};
+const Viewpoint kNoLongitude{kNaN, 0.2, 0, 0, -1, 100};
+const Viewpose kNoEye{Vector3<double>(1e7, kNaN, 0), Quaternion()};
+const char* const kBadPoint = "飞行目标点的经纬高为无效值。";
 INSTANTIATE_TEST_SUITE_P(
     Cases, FlightFacadeRefused,
-    ::testing::Values(RefusedCase{"viewpointLatitude", 326, "飞行目标点的经纬高为无效值。",
-                                  [](GlobeManipulator& m) {
-                                    m.flyTo(Viewpoint{0.1, kNaN, 0, 0, -1, 100}, 1.0);
-                                  }},
-                      RefusedCase{"viewpointHeight", 326, "飞行目标点的经纬高为无效值。",
-                                  [](GlobeManipulator& m) {
-                                    m.flyTo(Viewpoint{0.1, 0.2, kNaN, 0, -1, 100});
-                                  }},
-                      RefusedCase{"viewpose", 365, "飞行相机终点坐标为无效值。",
-                                  [](GlobeManipulator& m) {
-                                    m.flyTo(Viewpose{Vector3<double>(1e7, kNaN, 0), Quaternion()}, 1.0);
-                                  }},
-                      RefusedCase{
-                          "heightReferenced", 404, "飞行目标点的经纬高为无效值。",
-                          [](GlobeManipulator& m) {
-                            m.flyTo(Viewpoint{kNaN, 0.2, 0, 0, -1, 100}, HeightReference::RelativeToTerrain, 1.0);
-                          }}),
+    ::testing::Values(
+        RefusedCase{"viewpointLatitude", 326, kBadPoint, [](GlobeManipulator& m) { m.flyTo(kNoLatitude, 1.0); }},
+        RefusedCase{"viewpointHeight", 326, kBadPoint, [](GlobeManipulator& m) { m.flyTo(kNoHeight); }},
+        RefusedCase{"viewpose", 365, "飞行相机终点坐标为无效值。", [](GlobeManipulator& m) { m.flyTo(kNoEye, 1.0); }},
+        RefusedCase{"heightReferenced", 404, kBadPoint,
+                    [](GlobeManipulator& m) { m.flyTo(kNoLongitude, HeightReference::RelativeToTerrain, 1.0); }}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(FlightFacade, ViewpointFlightLandsAndAnnouncesItOnce) {
