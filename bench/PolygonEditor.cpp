@@ -10,6 +10,7 @@
 #include <memory>
 #include <vector>
 
+#include "PlainVertexDrag.h"
 #include "Common/Ellipsoid.h"
 #include "Common/Math.h"
 #include "Common/Transforms.h"
@@ -113,24 +114,7 @@ void PolygonEditor_VertexDrag(benchmark::State& state) {
 // vertex point.
 void PolygonEditor_VertexDrag_Baseline(benchmark::State& state) {
   AreaScene area(static_cast<int>(state.range(0)));
-  struct PointRecord {
-    Vector3<double> position;
-    float color[4];
-    double pixelSize;
-  };
-  std::vector<PointRecord> records;
-  double nudge = 1e-9;
-  for (auto _ : state) {
-    std::vector<Cartographic> positions = area.ring;
-    positions.front().longitude += nudge;
-    benchmark::DoNotOptimize(positions.data());
-    nudge = -nudge;
-    records.clear();
-    for (const Cartographic& p : positions) {
-      records.push_back({qel::Ellipsoid::WGS84.cartographicToCartesian(p), {1.0f, 1.0f, 0.0f, 1.0f}, 5.0});
-    }
-    benchmark::DoNotOptimize(records.data());
-  }
+  qel::bench::runPlainVertexDrag(state, area.ring, 0);
 }
 
 void PolygonEditor_DrawMove(benchmark::State& state) {

@@ -10,6 +10,7 @@
 #include <memory>
 #include <vector>
 
+#include "PlainVertexDrag.h"
 #include "Common/Ellipsoid.h"
 #include "Common/Math.h"
 #include "Common/Transforms.h"
@@ -107,25 +108,7 @@ void PolylineEditor_VertexDrag(benchmark::State& state) {
 // vertex point.
 void PolylineEditor_VertexDrag_Baseline(benchmark::State& state) {
   EditedLine line(static_cast<int>(state.range(0)));
-  struct PointRecord {
-    Vector3<double> position;
-    float color[4];
-    double pixelSize;
-  };
-  std::vector<PointRecord> records;
-  const std::vector<Cartographic>& source = line.editor->currentPositions();
-  double nudge = 1e-9;
-  for (auto _ : state) {
-    std::vector<Cartographic> positions = source;
-    positions[static_cast<std::size_t>(line.grabbedIndex)].longitude += nudge;
-    benchmark::DoNotOptimize(positions.data());
-    nudge = -nudge;
-    records.clear();
-    for (const Cartographic& p : positions) {
-      records.push_back({qel::Ellipsoid::WGS84.cartographicToCartesian(p), {1.0f, 1.0f, 0.0f, 1.0f}, 5.0});
-    }
-    benchmark::DoNotOptimize(records.data());
-  }
+  qel::bench::runPlainVertexDrag(state, line.editor->currentPositions(), static_cast<std::size_t>(line.grabbedIndex));
 }
 
 void PolylineEditor_Hover(benchmark::State& state) {

@@ -146,8 +146,8 @@ TEST(EditingTours, TheAreaTourLeavesFourCornersWithTheSecondDragged) {
   const std::vector<qel::Vector2<double>> at{{170, 300}, {380, 345}, {390, 220}, {210, 210}};
   for (std::size_t i = 0; i < ring.size(); ++i) {
     SCOPED_TRACE("corner " + std::to_string(i + 1));
-    const auto window = host.viewer->getScene().getCamera().worldToWindow(
-        qel::Ellipsoid::WGS84.cartographicToCartesian(ring[i]));
+    const auto window =
+        host.viewer->getScene().getCamera().worldToWindow(qel::Ellipsoid::WGS84.cartographicToCartesian(ring[i]));
     ASSERT_TRUE(window.has_value());
     EXPECT_NEAR(window->x, at[i].x, kClickTolerance);
     EXPECT_NEAR(window->y, at[i].y, kClickTolerance);
