@@ -11,7 +11,7 @@
 namespace qel::test {
 namespace {
 
-enum class Kind { Model, Tileset };
+using Kind = ModelEditorFixture::Kind;
 
 std::string kindName(const ::testing::TestParamInfo<Kind>& info) {
   return info.param == Kind::Model ? "ModelFeature" : "Tileset";
@@ -20,14 +20,7 @@ std::string kindName(const ::testing::TestParamInfo<Kind>& info) {
 class ModelEditorCommands : public ModelEditorFixture, public ::testing::TestWithParam<Kind> {
  protected:
   void SetUp() override {
-    if (GetParam() == Kind::Model) {
-      model = addDrawnModel();
-      editor->startEditing(model);
-    } else {
-      tiles = addTileset();
-      editor->startEditing(tiles);
-    }
-    host.frame();
+    startOn(GetParam());
     start = editor->getPosition();
   }
 
@@ -67,8 +60,6 @@ class ModelEditorCommands : public ModelEditorFixture, public ::testing::TestWit
     return bytes;
   }
 
-  std::shared_ptr<Feature::Feature> model;
-  std::shared_ptr<Qel3DTileset> tiles;
   Cartographic start;
 };
 

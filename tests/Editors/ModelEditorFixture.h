@@ -139,6 +139,23 @@ class ModelEditorFixture {
     host.frame();
     return tileset;
   }
+  /// The two kinds of object the editor moves.
+  enum class Kind { Model, Tileset };
+  /// Adds an object of `kind` (kept in `model` or `tiles`), starts editing it and runs
+  /// the frame that builds the gizmo.
+  void startOn(Kind kind) {
+    if (kind == Kind::Model) {
+      model = addDrawnModel();
+      editor->startEditing(model);
+    } else {
+      tiles = addTileset();
+      editor->startEditing(tiles);
+    }
+    host.frame();
+  }
+  std::shared_ptr<Feature::Feature> model;
+  std::shared_ptr<Qel3DTileset> tiles;
+
   static Feature::PointGeometry& pointOf(const Feature::Feature& feature) {
     return static_cast<Feature::PointGeometry&>(*feature.getGeometry());
   }

@@ -11,7 +11,7 @@
 namespace qel::test {
 namespace {
 
-enum class Kind { Model, Tileset };
+using Kind = ModelEditorFixture::Kind;
 
 // How far the eye stands from the gizmo's centre, in reaches: the whole gizmo in sight.
 constexpr double kEyeDistance = 5.0;
@@ -20,15 +20,8 @@ constexpr double kEyeDistance = 5.0;
 /// a chosen side.
 class GizmoFixture : public ModelEditorFixture {
  protected:
-  void startOn(Kind kind) {
-    if (kind == Kind::Model) {
-      model = addDrawnModel();
-      editor->startEditing(model);
-    } else {
-      tiles = addTileset();
-      editor->startEditing(tiles);
-    }
-    host.frame();
+  void startOnWithGizmo(Kind kind) {
+    startOn(kind);
     ASSERT_TRUE(gizmo().isComplete());
   }
 
@@ -64,9 +57,6 @@ class GizmoFixture : public ModelEditorFixture {
     EXPECT_TRUE(w);
     return w.value_or(Vector2<float>{});
   }
-
-  std::shared_ptr<Feature::Feature> model;
-  std::shared_ptr<Qel3DTileset> tiles;
 };
 
 // ---------------------------------------------------------------------------------------
@@ -104,7 +94,7 @@ class GizmoHover : public GizmoFixture, public ::testing::TestWithParam<HoverCas
 
 TEST_P(GizmoHover, FindsThePartUnderThePointerAndPaintsItUntilThePointerLeaves) {
   const HoverCase& c = GetParam();
-  startOn(c.kind);
+  startOnWithGizmo(c.kind);
   lookFrom(c.towardEye);
   const Vector3<double> h = half();
   const Vector3<double> local =
@@ -183,7 +173,7 @@ class GizmoAxisDrag : public GizmoDrag, public ::testing::WithParamInterface<Axi
 
 TEST_P(GizmoAxisDrag, MovesTheObjectAlongThatLocalAxisByTheDistanceCovered) {
   const AxisCase& c = GetParam();
-  startOn(Kind::Model);
+  startOnWithGizmo(Kind::Model);
   editor->rotate({Radian(0.0), Radian(0.0), Radian(c.turn)});
   host.frame();
   lookFrom(c.towardEye);
@@ -217,7 +207,7 @@ INSTANTIATE_TEST_SUITE_P(Axes, GizmoAxisDrag, ::testing::ValuesIn(kAxisCases),
                          [](const ::testing::TestParamInfo<AxisCase>& info) { return info.param.name; });
 
 TEST_F(GizmoDrag, AQuarterTurnCounterClockwiseAlongTheRingTurnsByMinusAQuarterAboutZ) {
-  startOn(Kind::Model);
+  startOnWithGizmo(Kind::Model);
   lookFrom({-0.3, -0.4, 1.0});
   // Two ring vertices a quarter turn apart, counter-clockwise seen from above.
   const std::vector<Vector3<double>>& ring = gizmo().getRingPoints();
@@ -252,7 +242,7 @@ class GizmoCornerDrag : public GizmoDrag, public ::testing::WithParamInterface<C
 TEST_P(GizmoCornerDrag, ScalesAlikeByTheShareOfTheViewportCovered) {
   const CornerCase& c = GetParam();
   host.scene().setWindowSize(1000, 1000);
-  startOn(Kind::Model);
+  startOnWithGizmo(Kind::Model);
   // Close enough that the corner stands a few hundred pixels from the centre.
   lookFrom(kTowardCorner, kCornerEyeDistance);
   const Vector3<double> h = half();
@@ -273,7 +263,7 @@ TEST_P(GizmoCornerDrag, ScalesAlikeByTheShareOfTheViewportCovered) {
 
 TEST_F(GizmoDrag, ShrinkingStopsWhereTheXScaleReachesTheSmallestAndTheOthersFollowAlike) {
   host.scene().setWindowSize(1000, 1000);
-  startOn(Kind::Model);
+  startOnWithGizmo(Kind::Model);
   editor->setScale({0.0011, 1.0, 1.0});
   host.frame();
   lookFrom(kTowardCorner, kCornerEyeDistance);
@@ -295,7 +285,7 @@ INSTANTIATE_TEST_SUITE_P(Corners, GizmoCornerDrag, ::testing::ValuesIn(kCornerCa
                          [](const ::testing::TestParamInfo<CornerCase>& info) { return info.param.name; });
 
 TEST_F(GizmoDrag, AModelDraggedItselfFollowsTheGlobeAtItsHeight) {
-  startOn(Kind::Model);
+  startOnWithGizmo(Kind::Model);
   lookFrom(kFromAbove, 8.0);
   const Vector3<double> h = half();
   const Vector2<float> from = screen({-0.5 * h.x, -0.5 * h.y, h.z});
@@ -322,7 +312,7 @@ TEST_F(GizmoDrag, AModelDraggedItselfFollowsTheGlobeAtItsHeight) {
 }
 
 TEST_F(GizmoDrag, ATilesetDraggedItselfStaysAndTheCameraTakesTheDrag) {
-  startOn(Kind::Tileset);
+  startOnWithGizmo(Kind::Tileset);
   lookFrom(kFromAbove);
   const Vector3<double> h = half();
   const Vector2<float> from = screen({-0.27 * h.x, -0.33 * h.y, 0.5 * h.z});
@@ -340,7 +330,7 @@ TEST_F(GizmoDrag, ATilesetDraggedItselfStaysAndTheCameraTakesTheDrag) {
 }
 
 TEST_F(GizmoDrag, ADragWithNothingUnderThePointerLeavesTheObjectToTheCamera) {
-  startOn(Kind::Model);
+  startOnWithGizmo(Kind::Model);
   lookFrom(kFromAbove);
   const Cartographic before = editor->getPosition();
   const Vector3<double> eyeBefore = host.camera().getPosition();
@@ -353,7 +343,7 @@ TEST_F(GizmoDrag, ADragWithNothingUnderThePointerLeavesTheObjectToTheCamera) {
 TEST_F(GizmoDrag, AnArrowSeenEndOnMissesAndChangesNothing) {
   // Hovered from the side, then dragged from straight above, where every pick ray runs
   // along the z arrow: no closest point, no step, no event.
-  startOn(Kind::Model);
+  startOnWithGizmo(Kind::Model);
   lookFrom(kFromTheSide);
   move(screen({0.0, 0.0, 0.85 * reach()}));
   ASSERT_EQ(impl().getController(), Controller::ZAxis);
