@@ -24,6 +24,9 @@ struct ProjectedPoint {
 std::optional<ProjectedPoint> projectForDrawing(const FrameState& frameState, const Vector3<double>& position,
                                                 bool depthTest);
 
+/// Sets a line item's `box` to the bounds of its window `path` widened by `halfWidth`;
+/// leaves it alone for an empty path.
+void boxAroundPath(DrawItem& item) noexcept;
 /// Places a solid box (a model's or a tile's mesh) in the window as an area item: its
 /// silhouette, the convex hull of its eight projected corners, so that a pixel anywhere
 /// over the box picks it. `modelMatrix` takes the box's own frame, where it spans

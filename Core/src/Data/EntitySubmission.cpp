@@ -25,17 +25,6 @@ bool projectAll(const FrameState& frameState, const std::vector<Vector3<double>>
   return true;
 }
 
-void boxAround(DrawItem& item) {
-  if (item.path.empty()) return;
-  item.box = {item.path[0].x, item.path[0].y, item.path[0].x, item.path[0].y};
-  for (const Vector2<double>& p : item.path) {
-    item.box.x0 = std::min(item.box.x0, p.x - item.halfWidth);
-    item.box.y0 = std::min(item.box.y0, p.y - item.halfWidth);
-    item.box.x1 = std::max(item.box.x1, p.x + item.halfWidth);
-    item.box.y1 = std::max(item.box.y1, p.y + item.halfWidth);
-  }
-}
-
 }  // namespace
 
 void submit(const EntityGraphic& graphic, const std::shared_ptr<Entity>& entity, const PrimitiveBase& display,
@@ -74,7 +63,7 @@ void submit(const EntityGraphic& graphic, const std::shared_ptr<Entity>& entity,
         visible = false;
       }
       if (graphic.loop && item.path.size() > 2) item.path.push_back(item.path.front());
-      boxAround(item);
+      boxAroundPath(item);
       break;
     }
     case DrawKind::Billboard:

@@ -57,6 +57,17 @@ std::optional<ProjectedPoint> projectForDrawing(const FrameState& frameState, co
   return ProjectedPoint{*window, depth, visible};
 }
 
+void boxAroundPath(DrawItem& item) noexcept {
+  if (item.path.empty()) return;
+  item.box = {item.path[0].x, item.path[0].y, item.path[0].x, item.path[0].y};
+  for (const Vector2<double>& p : item.path) {
+    item.box.x0 = std::min(item.box.x0, p.x - item.halfWidth);
+    item.box.y0 = std::min(item.box.y0, p.y - item.halfWidth);
+    item.box.x1 = std::max(item.box.x1, p.x + item.halfWidth);
+    item.box.y1 = std::max(item.box.y1, p.y + item.halfWidth);
+  }
+}
+
 bool placeBoxSilhouette(DrawItem& item, const FrameState& frameState, const Matrix4& modelMatrix,
                         const Vector3<double>& halfExtents, bool depthTest) {
   item.kind = DrawKind::Area;

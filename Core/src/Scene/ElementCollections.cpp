@@ -155,15 +155,7 @@ void PolylineCollection::submit(Polyline& element, FrameState& frameState) const
     }
   }
   if (o.loop && item.path.size() > 2) item.path.push_back(item.path.front());
-  if (!item.path.empty()) {
-    item.box = {item.path[0].x, item.path[0].y, item.path[0].x, item.path[0].y};
-    for (const Vector2<double>& p : item.path) {
-      item.box.x0 = std::min(item.box.x0, p.x - item.halfWidth);
-      item.box.y0 = std::min(item.box.y0, p.y - item.halfWidth);
-      item.box.x1 = std::max(item.box.x1, p.x + item.halfWidth);
-      item.box.y1 = std::max(item.box.y1, p.y + item.halfWidth);
-    }
-  }
+  boxAroundPath(item);
   item.shown = isShow() && o.show && visible;
 }
 

@@ -32,14 +32,7 @@ void placePath(DrawItem& item, const std::vector<Vector3<double>>& points, const
     item.depth = item.path.empty() ? at->depth : std::min(item.depth, at->depth);
     item.path.push_back(at->window);
   }
-  if (item.path.empty()) return;
-  item.box = {item.path[0].x, item.path[0].y, item.path[0].x, item.path[0].y};
-  for (const Vector2<double>& p : item.path) {
-    item.box.x0 = std::min(item.box.x0, p.x - item.halfWidth);
-    item.box.y0 = std::min(item.box.y0, p.y - item.halfWidth);
-    item.box.x1 = std::max(item.box.x1, p.x + item.halfWidth);
-    item.box.y1 = std::max(item.box.y1, p.y + item.halfWidth);
-  }
+  boxAroundPath(item);
 }
 
 DrawItem instanceItem(DrawKind kind, const PrimitiveBase& primitive, const GeometryInstance& instance,
