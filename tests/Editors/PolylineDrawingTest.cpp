@@ -101,17 +101,9 @@ TEST_P(PolylineHandOverTest, DoubleClickHandsOverTheLineAndDrawingGoesOn) {
   }
   doubleClick(500, 400);
   expected.push_back(groundAt(500, 400));
-  ASSERT_EQ(stops.size(), 1u);
-  EXPECT_TRUE(stops[0].drawn);
-  EXPECT_EQ(positionsOf(*stops[0].feature), expected);
-  EXPECT_FALSE(inRootGroup(*stops[0].feature));
-  EXPECT_EQ(impl().getFeature(), nullptr);
-  EXPECT_TRUE(impl().isDrawing());
-  // The next click starts a new line.
-  click(250, 350);
-  ASSERT_NE(impl().getFeature(), nullptr);
-  EXPECT_NE(impl().getFeature(), stops[0].feature);
-  EXPECT_EQ(positionsOf(*impl().getFeature()).size(), 1u);
+  // The next click starts a new line of one vertex.
+  expectHandedOverAndDrawingGoesOn(
+      expected, [](const Feature::Feature& f) { return positionsOf(f); }, 1u);
 }
 
 INSTANTIATE_TEST_SUITE_P(ClickCounts, PolylineHandOverTest, ::testing::Values(1, 3));

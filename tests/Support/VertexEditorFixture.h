@@ -136,6 +136,23 @@ class VertexEditorFixture : public ::testing::Test {
     }
     return false;
   }
+  /// After the double click that ends a feature: exactly that feature was handed over as
+  /// drawn, holding `expected` (read by `positionsOf`), out of the root group; drawing
+  /// goes on, and the next click starts a new feature of `nextCount` positions.
+  template <class PositionsOf>
+  void expectHandedOverAndDrawingGoesOn(const std::vector<Cartographic>& expected, PositionsOf positionsOf,
+                                        std::size_t nextCount) {
+    ASSERT_EQ(stops.size(), 1u);
+    EXPECT_TRUE(stops[0].drawn);
+    EXPECT_EQ(positionsOf(*stops[0].feature), expected);
+    EXPECT_FALSE(inRootGroup(*stops[0].feature));
+    EXPECT_EQ(impl().getFeature(), nullptr);
+    EXPECT_TRUE(impl().isDrawing());
+    click(250, 350);
+    ASSERT_NE(impl().getFeature(), nullptr);
+    EXPECT_NE(impl().getFeature(), stops[0].feature);
+    EXPECT_EQ(positionsOf(*impl().getFeature()).size(), nextCount);
+  }
   std::vector<std::tuple<int, int>> changeList() const {
     std::vector<std::tuple<int, int>> out;
     for (const Change& c : changes) out.emplace_back(c.index, c.kind);
