@@ -62,10 +62,14 @@ class PolygonEditorImpl : public VertexEditor {
   std::optional<std::pair<int, Cartographic>> findInsertionIndex(const Vector2<int>& position) override;
 
  private:
-  void rebuildWall(const std::vector<Cartographic>& ring, const FrameState& frameState);
+  void rebuildWall(const std::vector<Vector3<double>>& closed, const std::vector<Cartographic>& ring,
+                   const FrameState& frameState);
 
   std::shared_ptr<PrimitiveBase> outline;
   std::shared_ptr<PrimitiveBase> wall;
+  // The last fixed-frame point of each ring vertex: a drag rebuilds the outline every
+  // frame but moves one vertex.
+  CartesianMemo outlineMemo;
 };
 
 }  // namespace qel

@@ -201,7 +201,7 @@ class VertexEditor : public GUIEventHandler, public PrimitiveBase, public Editor
   void removeMiddlePointsAround(int index, const std::vector<Cartographic>& positionsAfter);
   /// Adds one vertex point at `position` (looks of a vertex).
   void addVertexPoint(const Cartographic& position);
-  PointPrimitive::ConstructorOptions vertexLook(const Cartographic& position) const;
+  PointPrimitive::ConstructorOptions vertexLook(const Vector3<double>& position) const;
   float dpiScale() const;
   /// The window position of a fixed-frame point in the bound scene.
   std::optional<Vector2<double>> windowOf(const Vector3<double>& point) const;
@@ -284,6 +284,13 @@ class VertexEditor : public GUIEventHandler, public PrimitiveBase, public Editor
   // handle but moves only three.
   CartesianMemo vertexPointMemo;
   CartesianMemo middlePointMemo;
+  // The vertex points [0, vertexLooksSet) are drawn at `vertexLookPixelSize`.
+  std::size_t vertexLooksSet = 0;
+  double vertexLookPixelSize = 0.0;
+  // The middle points [0, middleLooksSet) show `middleLookImage` in the handle colour
+  // and scale.
+  std::string middleLookImage;
+  std::size_t middleLooksSet = 0;
 };
 
 }  // namespace qel

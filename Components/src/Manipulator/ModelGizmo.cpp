@@ -57,7 +57,7 @@ std::shared_ptr<Primitive> makeArrow(const Vector3<double>& tip, const Uuid& id,
   instance.id = id;
   const bool translucent = material->isTranslucent();
   auto arrow =
-      std::make_shared<Primitive>(std::vector<GeometryInstance>{std::move(instance)},
+      std::make_shared<Primitive>(singleInstance(std::move(instance)),
                                   std::make_shared<PolylineMaterialAppearance>(std::move(material), translucent));
   arrow->setSelectEnabled(false);
   arrow->setDepthTestEnabled(kOverTerrain);
@@ -136,7 +136,7 @@ void ModelGizmo::build(PrimitiveCollection& primitives, const Vector3<double>& d
     instance.geometry = BoxOutlineGeometry::fromDimensions(dimensions);
     instance.id = kBoxId;
     instance.color = ColorGeometryInstanceAttribute::fromColor(kBoxColor);
-    auto part = std::make_shared<Primitive>(std::vector<GeometryInstance>{std::move(instance)},
+    auto part = std::make_shared<Primitive>(singleInstance(std::move(instance)),
                                             std::make_shared<PerInstanceColorAppearance>());
     part->setSelectEnabled(false);
     part->setDepthTestEnabled(kOverTerrain);
@@ -166,7 +166,7 @@ void ModelGizmo::build(PrimitiveCollection& primitives, const Vector3<double>& d
     instance.geometry = std::move(line);
     instance.id = kRingId;
     instance.color = ColorGeometryInstanceAttribute::fromColor(kRingColor);
-    auto part = std::make_shared<Primitive>(std::vector<GeometryInstance>{std::move(instance)},
+    auto part = std::make_shared<Primitive>(singleInstance(std::move(instance)),
                                             std::make_shared<PolylineColorAppearance>());
     part->setDepthTestEnabled(kOverTerrain);
     ring = part.get();

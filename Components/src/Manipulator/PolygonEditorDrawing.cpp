@@ -112,8 +112,10 @@ void PolygonEditorImpl::rebuildPreview(const FrameState& frameState) {
   // The ring followed by its first vertex: a closed line.
   std::vector<Vector3<double>> closed;
   closed.reserve(ring.size() + 1);
-  for (const Cartographic& p : ring) closed.push_back(Ellipsoid::WGS84.cartographicToCartesian(p));
+  outlineMemo.resize(ring.size());
+  for (std::size_t i = 0; i < ring.size(); ++i) closed.push_back(outlineMemo.at(i, ring[i]));
   closed.push_back(closed.front());
+  rebuildWall(closed, ring, frameState);
 
   const Feature::LineSymbol* symbol = outlineSymbolOf(*style);
   std::shared_ptr<Material> material = valueOf(symbol ? symbol->getMaterial().get() : nullptr);
@@ -130,10 +132,10 @@ void PolygonEditorImpl::rebuildPreview(const FrameState& frameState) {
   outline = vertexPreview::makePreviewLine(std::move(line));
   // The editor's outline is drawn over the terrain, as its handles are.
   outline->setDepthTestEnabled(false);
-  rebuildWall(ring, frameState);
 }
 
-void PolygonEditorImpl::rebuildWall(const std::vector<Cartographic>& ring, const FrameState& frameState) {
+void PolygonEditorImpl::rebuildWall(const std::vector<Vector3<double>>& closed, const std::vector<Cartographic>& ring,
+                                    const FrameState& frameState) {
   (void)frameState;  // materials are valued as they stand when drawn
   const Feature::PolygonStyle* area = style->asPolygonStyle();
   if (area == nullptr) return;
@@ -142,12 +144,10 @@ void PolygonEditorImpl::rebuildWall(const std::vector<Cartographic>& ring, const
   if (!extrusion) return;
   std::shared_ptr<Material> material = valueOf(extrusion->body->getMaterial().get());
   const bool translucent = material ? material->isTranslucent() : false;
-  std::vector<Vector3<double>> base;
-  base.reserve(ring.size());
-  for (const Cartographic& p : ring) base.push_back(Ellipsoid::WGS84.cartographicToCartesian(p));
+  std::vector<Vector3<double>> base(closed.begin(), closed.end() - 1);
   GeometryInstance instance;
   instance.geometry = vertexPreview::wallOver(std::move(base), ring, *extrusion);
-  auto primitive = std::make_shared<Primitive>(std::vector<GeometryInstance>{std::move(instance)},
+  auto primitive = std::make_shared<Primitive>(singleInstance(std::move(instance)),
                                                std::make_shared<EllipsoidSurfaceAppearance>(material, translucent));
   // The wall shows how high the area stands: a click still finds it, a rectangle leaves it out.
   primitive->setSelectEnabled(false);

@@ -125,7 +125,7 @@ void PolylineEditorImpl::rebuildRubberWall(const std::vector<Vector3<double>>& b
   }
   GeometryInstance instance;
   instance.geometry = std::move(wall);
-  rubberWall = std::make_shared<Primitive>(std::vector<GeometryInstance>{std::move(instance)}, wallAppearance);
+  rubberWall = std::make_shared<Primitive>(singleInstance(std::move(instance)), wallAppearance);
 }
 
 void PolylineEditorImpl::updateMeasureLabels() {

@@ -67,6 +67,7 @@ VertexEditor::~VertexEditor() = default;
 void VertexEditor::attachTo(ViewerImpl& viewer, const std::shared_ptr<VertexEditor>& self) {
   scene = &viewer.getScene();
   middlePoints = std::make_shared<BillboardCollection>(scene, false, std::nullopt);
+  middleLooksSet = 0;
   handlesDirty = true;
   registerTool(viewer, self, self);
 }
@@ -74,6 +75,7 @@ void VertexEditor::attachTo(ViewerImpl& viewer, const std::shared_ptr<VertexEdit
 void VertexEditor::detachFrom(ViewerImpl* viewer) {
   scene = nullptr;
   middlePoints = std::make_shared<BillboardCollection>(nullptr, false, std::nullopt);
+  middleLooksSet = 0;
   handlesDirty = true;
   if (viewer != nullptr) unregisterTool(*viewer, *this, this);
 }
@@ -377,9 +379,9 @@ void VertexEditor::refreshVertex(int index) {
   }
 }
 
-PointPrimitive::ConstructorOptions VertexEditor::vertexLook(const Cartographic& position) const {
+PointPrimitive::ConstructorOptions VertexEditor::vertexLook(const Vector3<double>& position) const {
   PointPrimitive::ConstructorOptions options;
-  options.position = Ellipsoid::WGS84.cartographicToCartesian(position);
+  options.position = position;
   options.color = kVertexColor;
   options.outlineColor = kVertexOutlineColor;
   options.outlineWidth = kVertexOutlineWidth;
@@ -387,7 +389,9 @@ PointPrimitive::ConstructorOptions VertexEditor::vertexLook(const Cartographic& 
   return options;
 }
 
-void VertexEditor::addVertexPoint(const Cartographic& position) { vertexPoints->add(vertexLook(position)); }
+void VertexEditor::addVertexPoint(const Cartographic& position) {
+  vertexPoints->add(vertexLook(Ellipsoid::WGS84.cartographicToCartesian(position)));
+}
 
 std::string VertexEditor::middleImagePath() const {
   if (const auto* path = std::get_if<std::string>(&middlePointImage)) return *path;
@@ -400,45 +404,63 @@ namespace {
 // Grows or shrinks `collection` to `count` elements, keeping the first ones.
 template <class Collection>
 void resizeTo(Collection& collection, std::size_t count) {
-  if (count == 0) {
-    collection.removeAll();
-    return;
-  }
-  while (collection.size() > count) collection.remove(collection.get(collection.size() - 1));
+  collection.truncate(count);
   while (collection.size() < count) collection.add();
 }
 
 }  // namespace
 
 void VertexEditor::rebuildHandles() {
-  // The handles are rewritten in place: a drag rebuilds them every frame, and making a
-  // new element per vertex each time would cost more than the drag itself.
-  resizeTo(*vertexPoints, displayPositions.size());
-  vertexPointMemo.resize(displayPositions.size());
+  // The handles are rewritten in place, and only where they moved: a drag rebuilds them
+  // every frame but moves one vertex and its two middle points, and touching every
+  // handle of a long line each frame would cost more than the drag itself. Handles
+  // [0, ...LooksSet) have their look and stand on their memo's point.
+  const std::size_t vertexCount = displayPositions.size();
+  resizeTo(*vertexPoints, vertexCount);
+  vertexPointMemo.resize(vertexCount);
   const double pixelSize = kVertexPixelSize * dpiScale();
-  for (std::size_t i = 0; i < displayPositions.size(); ++i) {
-    PointPrimitive* point = vertexPoints->get(i);
-    if (point->get().pixelSize != pixelSize || point->get().outlineWidth != kVertexOutlineWidth) {
-      *point = PointPrimitive(vertexLook(displayPositions[i]));
-    } else {
-      point->setPosition(vertexPointMemo.at(i, displayPositions[i]));
+  if (pixelSize != vertexLookPixelSize) {
+    vertexLookPixelSize = pixelSize;
+    vertexLooksSet = 0;
+  }
+  vertexLooksSet = std::min(vertexLooksSet, vertexCount);
+  for (std::size_t i = 0; i < vertexCount; ++i) {
+    const bool moved = vertexPointMemo.update(i, displayPositions[i]);
+    if (i >= vertexLooksSet) {
+      *vertexPoints->get(i) = PointPrimitive(vertexLook(vertexPointMemo[i]));
+    } else if (moved) {
+      vertexPoints->get(i)->setPosition(vertexPointMemo[i]);
     }
   }
+  vertexLooksSet = vertexCount;
   if (!middlePoints) return;
   if (!middlePointVisible) {
     middlePoints->removeAll();
+    middleLooksSet = 0;
     return;
   }
-  resizeTo(*middlePoints, middlePositions.size());
-  middlePointMemo.resize(middlePositions.size());
-  const std::string image = middleImagePath();
-  for (std::size_t i = 0; i < middlePositions.size(); ++i) {
-    Billboard* middle = middlePoints->get(i);
-    middle->setPosition(middlePointMemo.at(i, middlePositions[i]));
-    if (middle->get().image != image) middle->setImage(image);
-    middle->setColor(kHandleColor);
-    middle->setScale(kHandleScale);
+  const std::size_t middleCount = middlePositions.size();
+  resizeTo(*middlePoints, middleCount);
+  middlePointMemo.resize(middleCount);
+  std::string image = middleImagePath();
+  if (image != middleLookImage) {
+    middleLookImage = std::move(image);
+    middleLooksSet = 0;
   }
+  middleLooksSet = std::min(middleLooksSet, middleCount);
+  for (std::size_t i = 0; i < middleCount; ++i) {
+    const bool moved = middlePointMemo.update(i, middlePositions[i]);
+    if (i >= middleLooksSet) {
+      Billboard* middle = middlePoints->get(i);
+      middle->setPosition(middlePointMemo[i]);
+      if (middle->get().image != middleLookImage) middle->setImage(middleLookImage);
+      middle->setColor(kHandleColor);
+      middle->setScale(kHandleScale);
+    } else if (moved) {
+      middlePoints->get(i)->setPosition(middlePointMemo[i]);
+    }
+  }
+  middleLooksSet = middleCount;
 }
 
 void VertexEditor::createHeightHandles() {

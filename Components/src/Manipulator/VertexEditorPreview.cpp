@@ -140,7 +140,7 @@ std::shared_ptr<PrimitiveBase> makePreviewLine(PreviewLine line) {
     geometry.arcType = ArcType::GEODESIC;
     instance.geometry = std::move(geometry);
     auto primitive =
-        std::make_shared<GroundPolylinePrimitive>(std::vector<GeometryInstance>{std::move(instance)},
+        std::make_shared<GroundPolylinePrimitive>(singleInstance(std::move(instance)),
                                                   std::move(line.appearance), line.classification, true, false);
     primitive->setZIndex(line.zIndex);
     return primitive;
@@ -152,7 +152,7 @@ std::shared_ptr<PrimitiveBase> makePreviewLine(PreviewLine line) {
   geometry.vertexFormat = VertexFormat::POSITION_AND_ST;
   geometry.arcType = ArcType::GEODESIC;
   instance.geometry = std::move(geometry);
-  return std::make_shared<Primitive>(std::vector<GeometryInstance>{std::move(instance)}, std::move(line.appearance));
+  return std::make_shared<Primitive>(singleInstance(std::move(instance)), std::move(line.appearance));
 }
 
 }  // namespace qel::vertexPreview

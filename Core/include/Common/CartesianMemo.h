@@ -23,14 +23,24 @@ class CartesianMemo {
 
   /// The WGS84 point of `position`, held as entry `index` (< the size set by `resize`).
   const Vector3<double>& at(std::size_t index, const Cartographic& position) {
-    Entry& entry = entries_[index];
-    if (!entry.valid || !(entry.source == position)) {
-      entry.source = position;
-      entry.point = Ellipsoid::WGS84.cartographicToCartesian(position);
-      entry.valid = true;
-    }
-    return entry.point;
+    update(index, position);
+    return entries_[index].point;
   }
+
+  /// Makes entry `index` the point of `position`; true when it was converted (the
+  /// entry was new or held another position), so that a caller keeping copies of the
+  /// points knows which to rewrite.
+  bool update(std::size_t index, const Cartographic& position) {
+    Entry& entry = entries_[index];
+    if (entry.valid && entry.source == position) return false;
+    entry.source = position;
+    entry.point = Ellipsoid::WGS84.cartographicToCartesian(position);
+    entry.valid = true;
+    return true;
+  }
+
+  /// The point held as entry `index`, as the last `at` or `update` of it left it.
+  const Vector3<double>& operator[](std::size_t index) const noexcept { return entries_[index].point; }
 
  private:
   struct Entry {

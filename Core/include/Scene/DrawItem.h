@@ -42,6 +42,12 @@ struct WindowBox {
 /// what a frame showed.
 struct DrawItem {
   DrawKind kind = DrawKind::Billboard;
+  /// False when the item or its collection is hidden, or it lies behind the eye or, if
+  /// depth tested, behind the Earth. Hidden items are listed but never picked.
+  bool shown = true;
+  /// False when its primitive is select-disabled: `pick` still finds it (a tool's own
+  /// handles), `rectanglePick` does not.
+  bool selectable = true;
   PickId id;
   /// Image file of a billboard, or of the image painting a feature's line or area;
   /// empty otherwise.
@@ -52,12 +58,6 @@ struct DrawItem {
   /// Anchor in the fixed frame (metres): the point of a billboard, label or point, the
   /// first vertex of a line.
   Vector3<double> position;
-  /// False when the item or its collection is hidden, or it lies behind the eye or, if
-  /// depth tested, behind the Earth. Hidden items are listed but never picked.
-  bool shown = true;
-  /// False when its primitive is select-disabled: `pick` still finds it (a tool's own
-  /// handles), `rectanglePick` does not.
-  bool selectable = true;
   /// Distance from the eye to the anchor (metres); nearer wins a tie in a pick.
   double depth = 0.0;
   /// Window footprint bounds; for lines, the box of the path widened by half the width.
@@ -84,8 +84,10 @@ struct DrawItem {
   void clear() noexcept {
     kind = DrawKind::Billboard;
     id = PickId{};
-    image.clear();
-    text.clear();
+    // A cleared string still writes its terminator into its buffer: an item list of a
+    // long line's handles would touch every old buffer for nothing.
+    if (!image.empty()) image.clear();
+    if (!text.empty()) text.clear();
     color = Color{};
     position = Vector3<double>{};
     shown = true;
@@ -94,7 +96,7 @@ struct DrawItem {
     box = WindowBox{};
     path.clear();
     halfWidth = 0.0;
-    holes.clear();
+    if (!holes.empty()) holes.clear();
     primitive = nullptr;
     element = nullptr;
     entity.reset();

@@ -23,7 +23,7 @@ class ElementCollection : public PrimitiveBase {
   /// `depthTest` false the elements are drawn over the terrain. An empty `modelMatrix`
   /// is the identity.
   ElementCollection(SceneImpl* scene, bool depthTest, std::optional<Matrix4> modelMatrix)
-      : scene_(scene), modelMatrix_(modelMatrix.value_or(Matrix4::identity())) {
+      : scene_(scene), modelMatrix_(modelMatrix.value_or(Matrix4::identity())), identity_(modelMatrix_.isIdentity()) {
     setDepthTestEnabled(depthTest);
   }
 
@@ -42,12 +42,19 @@ class ElementCollection : public PrimitiveBase {
     return true;
   }
   void removeAll() noexcept { elements_.clear(); }
+  /// Removes the elements from `count` on, keeping the first ones.
+  void truncate(std::size_t count) noexcept {
+    if (count < elements_.size()) elements_.resize(count);
+  }
   std::size_t size() const noexcept { return elements_.size(); }
   /// Null past the end.
   Element* get(std::size_t index) const noexcept { return index < elements_.size() ? elements_[index].get() : nullptr; }
 
   const Matrix4& getModelMatrix() const noexcept { return modelMatrix_; }
-  void setModelMatrix(const Matrix4& modelMatrix) noexcept { modelMatrix_ = modelMatrix; }
+  void setModelMatrix(const Matrix4& modelMatrix) noexcept {
+    modelMatrix_ = modelMatrix;
+    identity_ = modelMatrix_.isIdentity();
+  }
   SceneImpl* getScene() const noexcept { return scene_; }
 
   /// Submits nothing while the model matrix has a NaN or infinite element: nothing is
@@ -60,10 +67,17 @@ class ElementCollection : public PrimitiveBase {
  protected:
   /// Adds the element's draw item to `frameState.drawList`.
   virtual void submit(Element& element, FrameState& frameState) const = 0;
+  /// `position` taken to the fixed frame by the model matrix. Most collections (every
+  /// tool's handles) keep the identity, and a frame of a long line's handles would
+  /// otherwise spend a matrix product per handle on copying it.
+  Vector3<double> toFixedFrame(const Vector3<double>& position) const noexcept {
+    return identity_ ? position : modelMatrix_.multiplyByPoint(position);
+  }
 
  private:
   SceneImpl* scene_;
   Matrix4 modelMatrix_;
+  bool identity_;
   std::vector<std::unique_ptr<Element>> elements_;
 };
 

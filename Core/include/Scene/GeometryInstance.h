@@ -1,7 +1,9 @@
 #pragma once
 
 #include <optional>
+#include <utility>
 #include <variant>
+#include <vector>
 
 #include "Common/Color.h"
 #include "Scene/BoxOutlineGeometry.h"
@@ -20,5 +22,13 @@ struct GeometryInstance : GeometryInstanceAttributes {
   std::variant<PolylineGeometry, GroundPolylineGeometry, WallGeometry, BoxOutlineGeometry> geometry;
   PickId id;
 };
+
+/// A list of the one instance, moved in: a braced list would copy it, and a long
+/// line's preview rebuilt every frame would copy all its positions for nothing.
+inline std::vector<GeometryInstance> singleInstance(GeometryInstance instance) {
+  std::vector<GeometryInstance> instances;
+  instances.push_back(std::move(instance));
+  return instances;
+}
 
 }  // namespace qel

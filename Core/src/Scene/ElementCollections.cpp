@@ -87,7 +87,7 @@ Vector2<int> Billboard::getImageSize() const {
 
 void BillboardCollection::submit(Billboard& element, FrameState& frameState) const {
   const Billboard::ConstructorOptions& o = element.get();
-  const Vector3<double> position = getModelMatrix().multiplyByPoint(o.position);
+  const Vector3<double> position = toFixedFrame(o.position);
   DrawItem& item = baseItem(frameState, DrawKind::Billboard, *this, element, o.id, position);
   item.image = o.image;
   item.color = o.color;
@@ -100,7 +100,7 @@ void BillboardCollection::submit(Billboard& element, FrameState& frameState) con
 
 void LabelCollection::submit(Label& element, FrameState& frameState) const {
   const Label::ConstructorOptions& o = element.get();
-  const Vector3<double> position = getModelMatrix().multiplyByPoint(o.position);
+  const Vector3<double> position = toFixedFrame(o.position);
   DrawItem& item = baseItem(frameState, DrawKind::Label, *this, element, o.id, position);
   item.text = o.text;
   item.color = o.fillColor;
@@ -112,7 +112,7 @@ void LabelCollection::submit(Label& element, FrameState& frameState) const {
 
 void PointPrimitiveCollection::submit(PointPrimitive& element, FrameState& frameState) const {
   const PointPrimitive::ConstructorOptions& o = element.get();
-  const Vector3<double> position = getModelMatrix().multiplyByPoint(o.position);
+  const Vector3<double> position = toFixedFrame(o.position);
   DrawItem& item = baseItem(frameState, DrawKind::Point, *this, element, o.id, position);
   item.color = o.color;
   const std::optional<ProjectedPoint> at = projectForDrawing(frameState, position, isDepthTestEnabled());
@@ -126,7 +126,7 @@ void PolylineCollection::submit(Polyline& element, FrameState& frameState) const
   const std::optional<Vector3<double>>& origin = element.getOrigin();
   const Vector3<double> anchor = origin                ? *origin
                                  : o.positions.empty() ? Vector3<double>{}
-                                                       : getModelMatrix().multiplyByPoint(o.positions.front());
+                                                       : toFixedFrame(o.positions.front());
   DrawItem& item = baseItem(frameState, DrawKind::Polyline, *this, element, o.id, anchor);
   item.color = o.color;
   item.halfWidth = 0.5 * o.width;
@@ -142,7 +142,7 @@ void PolylineCollection::submit(Polyline& element, FrameState& frameState) const
   } else {
     for (const Vector3<double>& p : o.positions) {
       const std::optional<ProjectedPoint> at =
-          projectForDrawing(frameState, getModelMatrix().multiplyByPoint(p), isDepthTestEnabled());
+          projectForDrawing(frameState, toFixedFrame(p), isDepthTestEnabled());
       // A line reaching behind the eye is not drawn: this host does not clip it.
       if (!at) {
         visible = false;
