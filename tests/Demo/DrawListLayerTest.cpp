@@ -123,28 +123,28 @@ TEST(DrawListLayer, APointIsADiscFillingItsBoxWithARim) {
 TEST(DrawListLayer, ALabelIsItsTextSizedByItsBox) {
   DrawItem label;
   label.kind = DrawKind::Label;
-  label.text = "距离 1.2 km";
+  label.detail().text = "距离 1.2 km";
   label.box = {50.0, 80.0, 150.0, 96.0};
   label.color = {1.0f, 1.0f, 0.0f, 1.0f};
   const auto layer = layerDrawing(label);
   ASSERT_EQ(layer->getGeode().getNumDrawables(), 2u);
   const auto* text = dynamic_cast<const osgText::Text*>(layer->getGeode().getDrawable(1));
   ASSERT_NE(text, nullptr);
-  EXPECT_EQ(text->getText().createUTF8EncodedString(), label.text);
+  EXPECT_EQ(text->getText().createUTF8EncodedString(), label.text());
   EXPECT_FLOAT_EQ(text->getCharacterHeight(), 16.0f);
   // Bottom left of the box: window y 96 is layer y 304.
   EXPECT_EQ(text->getPosition(), osg::Vec3(50.0f, 304.0f, 0.0f));
   EXPECT_EQ(text->getColor(), osg::Vec4(1.0f, 1.0f, 0.0f, 1.0f));
 
   // The next frame's label with another text shows that text (a live measurement).
-  label.text = "距离 1.3 km";
+  label.detail().text = "距离 1.3 km";
   qel::DrawList next;
   next.reset(kWidth, kHeight);
   next.add(label);
   layer->update(next);
   ASSERT_EQ(layer->getGeode().getNumDrawables(), 2u);
   text = dynamic_cast<const osgText::Text*>(layer->getGeode().getDrawable(1));
-  EXPECT_EQ(text->getText().createUTF8EncodedString(), label.text);
+  EXPECT_EQ(text->getText().createUTF8EncodedString(), label.text());
 }
 
 TEST(DrawListLayer, ABillboardShowsItsImageOverItsBoxOrOutlinesTheBoxWithoutIt) {
@@ -198,7 +198,7 @@ TEST_P(DrawListLayerArea, FillsItsRingOutsideItsHoles) {
   DrawItem area;
   area.kind = DrawKind::Area;
   area.path = c.ring;
-  area.holes = c.holes;
+  area.detail().holes = c.holes;
   area.color = {0.2f, 0.4f, 1.0f, 0.5f};
   const auto layer = layerDrawing(area);
   const auto* geometry = layer->getGeode().getDrawable(0)->asGeometry();
@@ -285,7 +285,7 @@ TEST_P(LabelBackground, SurroundsTheTextByItsPadding) {
   qel::Label source(options);
   DrawItem label;
   label.kind = DrawKind::Label;
-  label.text = options.text;
+  label.detail().text = options.text;
   label.box = {50.0, 80.0, 150.0, 96.0};
   label.color = {1.0f, 1.0f, 1.0f, 1.0f};
   if (c.fromLabel) label.element = &source;

@@ -86,8 +86,8 @@ TEST(SampleModels, StandBesideTheValleyInTheirFilesLookAndOutOfTheTourRectangle)
   // Both drawn from the valley's view, beside the tour's rectangle, not in it.
   int drawn = 0;
   for (const qel::DrawItem& item : scene.getLastFrame().items()) {
-    const bool isModel = item.entity.lock() == model;
-    const bool isTile = item.tileFeature.lock() == host.sampleTileset->getRoot()->getContentFeature();
+    const bool isModel = item.entity().lock() == model;
+    const bool isTile = item.tileFeature().lock() == host.sampleTileset->getRoot()->getContentFeature();
     if (!isModel && !isTile) continue;
     ++drawn;
     EXPECT_TRUE(item.shown);

@@ -124,7 +124,7 @@ class PointEditorFixture {
   /// Where the last frame drew `feature` (fixed frame), if it drew it.
   std::optional<Vector3<double>> drawnAt(const Feature::Feature& feature) const {
     for (const DrawItem& item : host.scene().getLastFrame().items()) {
-      const std::shared_ptr<Entity> entity = item.entity.lock();
+      const std::shared_ptr<Entity> entity = item.entity().lock();
       if (entity && entity->_getFeature().get() == &feature && item.shown) return item.position;
     }
     return std::nullopt;

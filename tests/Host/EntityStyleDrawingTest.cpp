@@ -79,7 +79,7 @@ class EntityStyleDrawingTest : public ::testing::Test {
   std::vector<DrawItem> drawnFor(const Feature::Feature& feature) const {
     std::vector<DrawItem> found;
     for (const DrawItem& item : scene.getLastFrame().items()) {
-      if (item.entity.lock() && item.entity.lock() == feature._getImplHandle()) found.push_back(item);
+      if (item.entity().lock() && item.entity().lock() == feature._getImplHandle()) found.push_back(item);
     }
     return found;
   }
@@ -175,7 +175,7 @@ TEST_F(EntityStyleDrawingTest, ALabelShowsItsTextBesideThePoint) {
   ASSERT_EQ(items.size(), 1u);
   const DrawItem& item = items[0];
   EXPECT_EQ(item.kind, DrawKind::Label);
-  EXPECT_EQ(item.text, "Peak");
+  EXPECT_EQ(item.text(), "Peak");
   EXPECT_EQ(item.color, (Color{1.0f, 1.0f, 0.0f, 1.0f}));
   // Four narrow glyphs half the 16-pixel font size wide, left edge 20 px right of the
   // anchor, bottom edge on it.
@@ -367,7 +367,7 @@ TEST_F(EntityAreaTest, IsFilledAndOutlinedInItsColours) {
   ASSERT_TRUE(fill);
   EXPECT_EQ(fill->color, (Color{0.78039217f, 0.92941177f, 0.8f, 0.8f}));
   EXPECT_EQ(fill->path.size(), 6u);
-  ASSERT_EQ(fill->holes.size(), 1u);
+  ASSERT_EQ(fill->holes().size(), 1u);
   const DrawItem* outline = ofKind(items, DrawKind::Polyline);
   ASSERT_TRUE(outline);
   EXPECT_EQ(outline->color, (Color{0.5f, 0.0f, 0.5f, 0.9f}));

@@ -168,7 +168,7 @@ TEST_F(ModelFeatureTest, AModelFileGivesTheBoxItsSizeAndColour) {
   EXPECT_EQ(graphics->_getBoundingBox().getHalfSize(), V3(8, 3, 2));
   bool drawn = false;
   for (const DrawItem& item : host.scene().getLastFrame().items()) {
-    if (item.entity.lock() == model) drawn = item.shown && item.color == (Color{1.0f, 0.5f, 0.0f, 1.0f});
+    if (item.entity().lock() == model) drawn = item.shown && item.color == (Color{1.0f, 0.5f, 0.0f, 1.0f});
   }
   EXPECT_TRUE(drawn);
   std::filesystem::remove(file);

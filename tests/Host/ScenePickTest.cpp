@@ -358,7 +358,7 @@ TEST_F(ScenePickTest, AFrameDrawnInTheSlotsOfAnEarlierOneKeepsNothingOfIt) {
     for (const DrawItem& item : drawn) {
       EXPECT_EQ(item.kind, DrawKind::Point);
       EXPECT_TRUE(item.image.empty());
-      EXPECT_TRUE(item.text.empty());
+      EXPECT_TRUE(item.text().empty());
       EXPECT_TRUE(item.path.empty());
       EXPECT_TRUE(std::holds_alternative<std::monostate>(item.id));
       EXPECT_EQ(item.primitive, points.get());

@@ -202,7 +202,7 @@ TEST_F(TilesetInScene, IsPickedOverItsSilhouetteAndDrawnInItsColour) {
   const Color expected{0.2f, 0.4f, 0.6f, 1.0f};
   bool drawn = false;
   for (const DrawItem& item : host.scene().getLastFrame().items()) {
-    if (item.tileFeature.lock() == tileset->getRoot()->getContentFeature())
+    if (item.tileFeature().lock() == tileset->getRoot()->getContentFeature())
       drawn = item.shown && item.color == expected;
   }
   EXPECT_TRUE(drawn);

@@ -7,6 +7,7 @@
 #include "Common/Vector2.h"
 #include "Common/Vector3.h"
 #include "Scene/CollectionElement.h"
+#include "Scene/ImageName.h"
 #include "Scene/PickId.h"
 #include "Scene/ScreenOrigin.h"
 
@@ -31,15 +32,18 @@ class Billboard : public CollectionElement {
     bool show = true;
   };
 
-  explicit Billboard(ConstructorOptions options) : options_(std::move(options)) {}
+  explicit Billboard(ConstructorOptions options) : options_(std::move(options)), imageName_(options_.image) {}
 
   const ConstructorOptions& get() const noexcept { return options_; }
   void setPosition(const Vector3<double>& position) noexcept { options_.position = position; }
   void setImage(std::string image) {
     if (image == options_.image) return;
     options_.image = std::move(image);
+    imageName_ = ImageName(options_.image);
     imageSize_.reset();
   }
+  /// The image file as drawn items name it.
+  const ImageName& getImageName() const noexcept { return imageName_; }
   /// The image's size (pixels) at scale 1: read from the file once per image, the
   /// default size when it cannot be read.
   Vector2<int> getImageSize() const;
@@ -53,6 +57,7 @@ class Billboard : public CollectionElement {
 
  private:
   ConstructorOptions options_;
+  ImageName imageName_;
   // Read at the first frame that draws the image; a billboard keeps its image for many
   // frames, and a lookup by path costs more than the rest of its drawing.
   mutable std::optional<Vector2<int>> imageSize_;

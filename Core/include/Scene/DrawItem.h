@@ -9,6 +9,7 @@
 #include "Common/Color.h"
 #include "Common/Vector2.h"
 #include "Common/Vector3.h"
+#include "Scene/ImageName.h"
 #include "Scene/PickId.h"
 
 namespace qel {
@@ -37,9 +38,29 @@ struct WindowBox {
   double y1 = 0.0;
 };
 
+/// What few draw items carry: a label's text, an area's holes, the entity or 3D-tile
+/// feature drawn. Kept apart so that the items of a frame of handles stay small.
+struct DrawItemDetail {
+  /// Text of a label.
+  std::string text;
+  /// Areas: the window rings of the holes cut out of the ring; a pixel inside a hole is
+  /// not covered.
+  std::vector<std::vector<Vector2<double>>> holes;
+  /// The entity drawn, for items a feature's entity submitted.
+  std::weak_ptr<Entity> entity;
+  /// The 3D-tile feature drawn, for items a tileset's tiles submitted.
+  std::weak_ptr<Qel3DTileFeature> tileFeature;
+
+  /// Empty again, keeping the buffers.
+  void clear() noexcept;
+};
+
 /// One thing the last frame drew, with where it landed in the window. The renderer
 /// draws these, the picks test them and the tests read them: there is no other copy of
 /// what a frame showed.
+///
+/// A frame of a long line's handles lists hundreds of thousands of items, rewritten in
+/// place every frame: the item is kept to three cache lines, its rare parts apart.
 struct DrawItem {
   DrawKind kind = DrawKind::Billboard;
   /// False when the item or its collection is hidden, or it lies behind the eye or, if
@@ -51,9 +72,7 @@ struct DrawItem {
   PickId id;
   /// Image file of a billboard, or of the image painting a feature's line or area;
   /// empty otherwise.
-  std::string image;
-  /// Text of a label; empty otherwise.
-  std::string text;
+  ImageName image;
   Color color;
   /// Anchor in the fixed frame (metres): the point of a billboard, label or point, the
   /// first vertex of a line.
@@ -67,41 +86,59 @@ struct DrawItem {
   /// the first (`halfWidth` 0).
   std::vector<Vector2<double>> path;
   double halfWidth = 0.0;
-  /// Areas: the window rings of the holes cut out of the ring; a pixel inside a hole is
-  /// not covered.
-  std::vector<std::vector<Vector2<double>>> holes;
   /// The primitive or collection that submitted it, and the element of the collection
   /// (null for a `Primitive`'s instances). Valid while the primitive lives.
   const PrimitiveBase* primitive = nullptr;
   CollectionElement* element = nullptr;
-  /// The entity drawn, for items a feature's entity submitted.
-  std::weak_ptr<Entity> entity;
-  /// The 3D-tile feature drawn, for items a tileset's tiles submitted.
-  std::weak_ptr<Qel3DTileFeature> tileFeature;
 
-  /// Back to a default item, keeping the buffers of the strings and the path so that
+  /// The rare parts; empty when never written.
+  const std::string& text() const noexcept { return read().text; }
+  const std::vector<std::vector<Vector2<double>>>& holes() const noexcept { return read().holes; }
+  const std::weak_ptr<Entity>& entity() const noexcept { return read().entity; }
+  const std::weak_ptr<Qel3DTileFeature>& tileFeature() const noexcept { return read().tileFeature; }
+  /// The rare parts for writing, made at first use and kept by `clear`.
+  DrawItemDetail& detail() {
+    if (!detail_.part) detail_.part = std::make_unique<DrawItemDetail>();
+    return *detail_.part;
+  }
+
+  /// Back to a default item, keeping the buffers of the path and the rare parts so that
   /// an item rewritten every frame does not allocate. Every field above is reset here.
   void clear() noexcept {
     kind = DrawKind::Billboard;
-    id = PickId{};
-    // A cleared string still writes its terminator into its buffer: an item list of a
-    // long line's handles would touch every old buffer for nothing.
-    if (!image.empty()) image.clear();
-    if (!text.empty()) text.clear();
-    color = Color{};
-    position = Vector3<double>{};
     shown = true;
     selectable = true;
+    id = PickId{};
+    image = ImageName{};
+    color = Color{};
+    position = Vector3<double>{};
     depth = 0.0;
     box = WindowBox{};
     path.clear();
     halfWidth = 0.0;
-    if (!holes.empty()) holes.clear();
     primitive = nullptr;
     element = nullptr;
-    entity.reset();
-    tileFeature.reset();
+    if (detail_.part) detail_.part->clear();
   }
+
+ private:
+  // Owns the rare parts; a copied item gets its own copy of them.
+  struct DetailBox {
+    std::unique_ptr<DrawItemDetail> part;
+    DetailBox() = default;
+    DetailBox(const DetailBox& other) : part(other.part ? std::make_unique<DrawItemDetail>(*other.part) : nullptr) {}
+    DetailBox& operator=(const DetailBox& other) {
+      if (this != &other) part = other.part ? std::make_unique<DrawItemDetail>(*other.part) : nullptr;
+      return *this;
+    }
+    DetailBox(DetailBox&&) noexcept = default;
+    DetailBox& operator=(DetailBox&&) noexcept = default;
+    ~DetailBox() = default;
+  };
+
+  const DrawItemDetail& read() const noexcept;
+
+  DetailBox detail_;
 };
 
 }  // namespace qel

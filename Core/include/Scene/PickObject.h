@@ -20,8 +20,8 @@ class PickObject {
       : kind_(item.kind),
         primitive_(item.primitive),
         element_(item.element),
-        entity_(item.entity),
-        tileFeature_(item.tileFeature.lock()),
+        entity_(item.entity()),
+        tileFeature_(item.tileFeature().lock()),
         id_(item.id) {}
   virtual ~PickObject() = default;
 

@@ -34,9 +34,9 @@ void submit(const EntityGraphic& graphic, const std::shared_ptr<Entity>& entity,
   DrawItem item;
   item.kind = graphic.kind;
   item.id = std::weak_ptr<Entity>(entity);
-  item.entity = entity;
+  item.detail().entity = entity;
   item.image = graphic.image;
-  item.text = graphic.text;
+  if (!graphic.text.empty()) item.detail().text = graphic.text;
   item.color = graphic.color;
   item.position = graphic.positions.front();
   item.primitive = &display;
@@ -55,11 +55,11 @@ void submit(const EntityGraphic& graphic, const std::shared_ptr<Entity>& entity,
         std::vector<Vector2<double>> window;
         double holeDepth = 0.0;
         placed = projectAll(frameState, hole, depthTest, window, holeDepth, visible);
-        item.holes.push_back(std::move(window));
+        item.detail().holes.push_back(std::move(window));
       }
       if (!placed) {
         item.path.clear();
-        item.holes.clear();
+        if (!item.holes().empty()) item.detail().holes.clear();
         visible = false;
       }
       if (graphic.loop && item.path.size() > 2) item.path.push_back(item.path.front());

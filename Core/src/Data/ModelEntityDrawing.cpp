@@ -28,7 +28,7 @@ void submitModel(const std::shared_ptr<Entity>& model, const PrimitiveBase& disp
   if (!placed.isFinite()) return;
   DrawItem item;
   item.id = std::weak_ptr<Entity>(model);
-  item.entity = model;
+  item.detail().entity = model;
   item.color = graphics->getColor();
   item.primitive = &display;
   item.selectable = display.isSelectEnabled();

@@ -101,7 +101,7 @@ class TilesetContent final : public PrimitiveBase {
     item.primitive = this;
     item.selectable = isSelectEnabled();
     item.color = root.getContentColor();
-    item.tileFeature = root.getContentFeature();
+    item.detail().tileFeature = root.getContentFeature();
     const bool visible = placeBoxSilhouette(item, frameState, content, {1.0, 1.0, 1.0}, isDepthTestEnabled());
     item.shown = visible && isShow() && tileset->getLayer()->isShowing();
     frameState.drawList.add(std::move(item));

@@ -76,7 +76,7 @@ bool insideArea(const DrawItem& item, const Vector2<double>& p) noexcept {
   };
   if (item.path.size() < 3) return false;
   forRingEdges(item.path, cross);
-  for (const std::vector<Vector2<double>>& hole : item.holes) forRingEdges(hole, cross);
+  for (const std::vector<Vector2<double>>& hole : item.holes()) forRingEdges(hole, cross);
   return inside;
 }
 
@@ -89,7 +89,7 @@ bool areaMeets(const DrawItem& item, const WindowBox& c) noexcept {
     crossing = crossing || segmentCrossesBox(a, b, c);
   };
   forRingEdges(item.path, test);
-  for (const std::vector<Vector2<double>>& hole : item.holes) forRingEdges(hole, test);
+  for (const std::vector<Vector2<double>>& hole : item.holes()) forRingEdges(hole, test);
   return crossing || insideArea(item, {0.5 * (c.x0 + c.x1), 0.5 * (c.y0 + c.y1)});
 }
 
@@ -100,7 +100,7 @@ double distanceToArea(const DrawItem& item, const Vector2<double>& point) noexce
     best = std::min(best, distanceToSegment(point, a, b));
   };
   forRingEdges(item.path, edge);
-  for (const std::vector<Vector2<double>>& hole : item.holes) forRingEdges(hole, edge);
+  for (const std::vector<Vector2<double>>& hole : item.holes()) forRingEdges(hole, edge);
   return best;
 }
 

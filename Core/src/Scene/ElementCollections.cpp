@@ -89,7 +89,7 @@ void BillboardCollection::submit(Billboard& element, FrameState& frameState) con
   const Billboard::ConstructorOptions& o = element.get();
   const Vector3<double> position = toFixedFrame(o.position);
   DrawItem& item = baseItem(frameState, DrawKind::Billboard, *this, element, o.id, position);
-  item.image = o.image;
+  item.image = element.getImageName();
   item.color = o.color;
   const std::optional<ProjectedPoint> at = projectForDrawing(frameState, position, isDepthTestEnabled());
   const Vector2<int> image = element.getImageSize();
@@ -102,7 +102,7 @@ void LabelCollection::submit(Label& element, FrameState& frameState) const {
   const Label::ConstructorOptions& o = element.get();
   const Vector3<double> position = toFixedFrame(o.position);
   DrawItem& item = baseItem(frameState, DrawKind::Label, *this, element, o.id, position);
-  item.text = o.text;
+  item.detail().text = o.text;
   item.color = o.fillColor;
   const std::optional<ProjectedPoint> at = projectForDrawing(frameState, position, isDepthTestEnabled());
   placeBox(item, at, o.pixelOffset, o.horizontalOrigin, o.verticalOrigin,
@@ -141,8 +141,7 @@ void PolylineCollection::submit(Polyline& element, FrameState& frameState) const
     }
   } else {
     for (const Vector3<double>& p : o.positions) {
-      const std::optional<ProjectedPoint> at =
-          projectForDrawing(frameState, toFixedFrame(p), isDepthTestEnabled());
+      const std::optional<ProjectedPoint> at = projectForDrawing(frameState, toFixedFrame(p), isDepthTestEnabled());
       // A line reaching behind the eye is not drawn: this host does not clip it.
       if (!at) {
         visible = false;

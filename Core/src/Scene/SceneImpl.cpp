@@ -119,7 +119,7 @@ std::vector<std::shared_ptr<PickObject>> SceneImpl::rectanglePick(const Vector2<
   std::unordered_set<Key, KeyHash> listed;
   for (const std::size_t i : lastFrame_.rectangle(topLeft, width, height)) {
     const DrawItem& item = lastFrame_.items()[i];
-    const std::shared_ptr<Entity> entity = item.entity.lock();
+    const std::shared_ptr<Entity> entity = item.entity().lock();
     const Key key{entity ? nullptr : item.primitive, entity ? nullptr : item.element, entity.get()};
     if (item.element == nullptr && !entity) {
       // A primitive's instances are told apart by their ids: list every item.

@@ -207,7 +207,7 @@ void DrawListLayer::drawArea(const DrawItem& item) {
     rings->addPrimitiveSet(new osg::DrawArrays(GL_POLYGON, first, static_cast<GLsizei>(ring.size())));
   };
   addRing(item.path);
-  for (const std::vector<Vector2<double>>& hole : item.holes) addRing(hole);
+  for (const std::vector<Vector2<double>>& hole : item.holes()) addRing(hole);
   osg::ref_ptr<osgUtil::Tessellator> tessellator = new osgUtil::Tessellator;
   tessellator->setTessellationType(osgUtil::Tessellator::TESS_TYPE_GEOMETRY);
   tessellator->setWindingType(osgUtil::Tessellator::TESS_WINDING_ODD);
@@ -285,7 +285,7 @@ osgText::Text* DrawListLayer::nextLabel(const std::string& string) {
 void DrawListLayer::drawLabel(const DrawItem& item) {
   const double size = item.box.y1 - item.box.y0;
   if (!(size > 0.0)) return;
-  osgText::Text* text = nextLabel(item.text);
+  osgText::Text* text = nextLabel(item.text());
   // The box's bottom left corner: the host sized the box from the font size.
   text->setPosition(toLayer(item.box.x0, item.box.y1));
   text->setCharacterSize(static_cast<float>(size));
