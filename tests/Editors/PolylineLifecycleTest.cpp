@@ -47,6 +47,33 @@ TEST_F(PolylineLifecycleTest, MiddlePointsFollowTheirSwitchAndNeverShowWhileDraw
   EXPECT_EQ(impl().getVertexPoints().size(), 3u);
 }
 
+TEST_F(PolylineLifecycleTest, AChangedLookReachesEveryHandleAtTheNextEdit) {
+  // A drag rewrites only the handles that moved; a new DPI factor or middle image must
+  // still reach all of them, not just those three.
+  const auto line = lineUnder({{200, 300}, {400, 300}, {600, 300}});
+  editor->startEditing(line);
+  host.frame(2);
+  host.scene().getContext().setDpiScale(2.0f);
+  const std::string image = "another-middle-point.png";
+  impl().setMiddlePointImage(image);
+  press(400, 300);
+  dragTo(400, 320);
+  host.frame();
+  // A vertex point is 5 px across at DPI 1 with a 1 px outline on each side.
+  constexpr double kWidthAtDpi2 = 2.0 * 5.0 + 2.0 * 1.0;
+  std::size_t points = 0;
+  std::size_t middles = 0;
+  for (const DrawItem& item : host.scene().getLastFrame().items()) {
+    if (item.primitive == &impl().getVertexPoints()) {
+      ++points;
+      EXPECT_DOUBLE_EQ(item.box.x1 - item.box.x0, kWidthAtDpi2);
+    }
+    if (item.kind == DrawKind::Billboard && item.shown && item.image == image) ++middles;
+  }
+  EXPECT_EQ(points, 3u);
+  EXPECT_EQ(middles, 2u);
+}
+
 TEST_F(PolylineLifecycleTest, AnOutsideChangeOfTheGeometryMovesTheHandles) {
   const auto line = lineUnder({{200, 300}, {400, 300}});
   editor->startEditing(line);

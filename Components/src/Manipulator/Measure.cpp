@@ -39,7 +39,8 @@ Vector3<double> onTerrain(const GlobeImpl& globe, const Vector3<double>& p) {
   const std::optional<GeodeticFoot> foot = Ellipsoid::WGS84.geodeticFoot(p);
   if (!foot) return p;
   const Vector3<double>& n = foot->normal;
-  const double horizontal = std::hypot(n.x, n.y);
+  // A unit normal cannot overflow: the plain root is exact enough and far cheaper.
+  const double horizontal = std::sqrt(n.x * n.x + n.y * n.y);
   const Cartographic at{horizontal > 0.0 ? std::atan2(n.y, n.x) : 0.0, std::atan2(n.z, horizontal), 0.0};
   return foot->point + n * globe.getHeight(at).value_or(0.0);
 }

@@ -60,8 +60,9 @@ struct DrawItemDetail {
 /// what a frame showed.
 ///
 /// A frame of a long line's handles lists hundreds of thousands of items, rewritten in
-/// place every frame: the item is kept to three cache lines, its rare parts apart.
-struct DrawItem {
+/// place every frame: the item is kept to three cache lines, its rare parts apart, and
+/// what the pick grid reads of it (shown, box) lies in its first line.
+struct alignas(64) DrawItem {
   DrawKind kind = DrawKind::Billboard;
   /// False when the item or its collection is hidden, or it lies behind the eye or, if
   /// depth tested, behind the Earth. Hidden items are listed but never picked.
@@ -69,6 +70,17 @@ struct DrawItem {
   /// False when its primitive is select-disabled: `pick` still finds it (a tool's own
   /// handles), `rectanglePick` does not.
   bool selectable = true;
+  /// Window footprint bounds; for lines, the box of the path widened by half the width.
+  WindowBox box;
+  /// Distance from the eye to the anchor (metres); nearer wins a tie in a pick.
+  double depth = 0.0;
+  /// Lines: half the width of the path (pixels); 0 for areas.
+  double halfWidth = 0.0;
+  /// The primitive or collection that submitted it (see `element`).
+  const PrimitiveBase* primitive = nullptr;
+  /// Lines: the window vertices (pixels, origin top left). Areas: the outer ring's
+  /// window vertices, closed implicitly from the last back to the first.
+  std::vector<Vector2<double>> path;
   PickId id;
   /// Image file of a billboard, or of the image painting a feature's line or area;
   /// empty otherwise.
@@ -77,18 +89,8 @@ struct DrawItem {
   /// Anchor in the fixed frame (metres): the point of a billboard, label or point, the
   /// first vertex of a line.
   Vector3<double> position;
-  /// Distance from the eye to the anchor (metres); nearer wins a tie in a pick.
-  double depth = 0.0;
-  /// Window footprint bounds; for lines, the box of the path widened by half the width.
-  WindowBox box;
-  /// Lines: the window vertices (pixels, origin top left) and half the width (pixels).
-  /// Areas: the outer ring's window vertices, closed implicitly from the last back to
-  /// the first (`halfWidth` 0).
-  std::vector<Vector2<double>> path;
-  double halfWidth = 0.0;
-  /// The primitive or collection that submitted it, and the element of the collection
-  /// (null for a `Primitive`'s instances). Valid while the primitive lives.
-  const PrimitiveBase* primitive = nullptr;
+  /// The element of the collection that submitted it, null for a `Primitive`'s
+  /// instances. Valid, as `primitive`, while the primitive lives.
   CollectionElement* element = nullptr;
 
   /// The rare parts; empty when never written.

@@ -80,6 +80,12 @@ class DrawList {
   mutable std::vector<std::uint32_t> cellStart_;
   mutable std::vector<std::uint32_t> cellItems_;
   mutable std::vector<std::uint32_t> outside_;
+  // An item's cell range, kept between the two passes of the build.
+  struct CellSpan {
+    std::uint32_t item;
+    int cx0, cy0, cx1, cy1;
+  };
+  mutable std::vector<CellSpan> spans_;
   mutable std::vector<std::uint32_t> seen_;
   mutable std::uint32_t stamp_ = 0;
   mutable std::size_t indexBuilds_ = 0;

@@ -177,46 +177,41 @@ void DrawList::buildIndex() const {
   seen_.assign(count_, 0);
   stamp_ = 0;
 
-  // Cell range of an item inside the viewport; false when it lies wholly outside.
-  const auto range = [&](const WindowBox& b, int& cx0, int& cy0, int& cx1, int& cy1) {
-    if (!(b.x1 > 0.0) || !(b.y1 > 0.0) || !(b.x0 < viewportWidth_) || !(b.y0 < viewportHeight_)) return false;
-    cx0 = std::clamp(static_cast<int>(std::floor(b.x0 / kCellSize)), 0, columns_ - 1);
-    cy0 = std::clamp(static_cast<int>(std::floor(b.y0 / kCellSize)), 0, rows_ - 1);
-    cx1 = std::clamp(static_cast<int>(std::floor(b.x1 / kCellSize)), 0, columns_ - 1);
-    cy1 = std::clamp(static_cast<int>(std::floor(b.y1 / kCellSize)), 0, rows_ - 1);
-    return true;
-  };
-  // Counting sort in two passes: count per cell, then place.
-  for (int pass = 0; pass < 2; ++pass) {
-    for (std::size_t i = 0; i < count_; ++i) {
-      const DrawItem& item = items_[i];
-      if (!item.shown) continue;
-      const WindowBox& b = item.box;
-      if (pass == 0 && !(b.x0 >= 0.0 && b.y0 >= 0.0 && b.x1 <= viewportWidth_ && b.y1 <= viewportHeight_)) {
-        outside_.push_back(static_cast<std::uint32_t>(i));
-      }
-      int cx0 = 0, cy0 = 0, cx1 = 0, cy1 = 0;
-      if (!range(b, cx0, cy0, cx1, cy1)) continue;
-      for (int cy = cy0; cy <= cy1; ++cy) {
-        for (int cx = cx0; cx <= cx1; ++cx) {
-          const std::size_t cell = static_cast<std::size_t>(cy) * columns_ + cx;
-          if (pass == 0) {
-            ++cellStart_[cell + 1];
-          } else {
-            cellItems_[cellStart_[cell]++] = static_cast<std::uint32_t>(i);
-          }
-        }
-      }
+  // Counting sort. The first pass reads each item once, counts its cells and keeps its
+  // cell range in a small record; the second places the items from those records alone.
+  // A frame of many handles lists more items than the cache holds: reading them twice
+  // would cost twice the memory traffic.
+  spans_.clear();
+  for (std::size_t i = 0; i < count_; ++i) {
+    const DrawItem& item = items_[i];
+    if (!item.shown) continue;
+    const WindowBox& b = item.box;
+    if (!(b.x0 >= 0.0 && b.y0 >= 0.0 && b.x1 <= viewportWidth_ && b.y1 <= viewportHeight_)) {
+      outside_.push_back(static_cast<std::uint32_t>(i));
     }
-    if (pass == 0) {
-      for (std::size_t c = 0; c < cells; ++c) cellStart_[c + 1] += cellStart_[c];
-      cellItems_.resize(cellStart_[cells]);
-    } else {
-      // Placing advanced each start to the next cell's start: shift them back.
-      for (std::size_t c = cells; c > 0; --c) cellStart_[c] = cellStart_[c - 1];
-      cellStart_[0] = 0;
+    if (!(b.x1 > 0.0) || !(b.y1 > 0.0) || !(b.x0 < viewportWidth_) || !(b.y0 < viewportHeight_)) continue;
+    const CellSpan span{static_cast<std::uint32_t>(i),
+                        std::clamp(static_cast<int>(std::floor(b.x0 / kCellSize)), 0, columns_ - 1),
+                        std::clamp(static_cast<int>(std::floor(b.y0 / kCellSize)), 0, rows_ - 1),
+                        std::clamp(static_cast<int>(std::floor(b.x1 / kCellSize)), 0, columns_ - 1),
+                        std::clamp(static_cast<int>(std::floor(b.y1 / kCellSize)), 0, rows_ - 1)};
+    for (int cy = span.cy0; cy <= span.cy1; ++cy) {
+      for (int cx = span.cx0; cx <= span.cx1; ++cx) ++cellStart_[static_cast<std::size_t>(cy) * columns_ + cx + 1];
+    }
+    spans_.push_back(span);
+  }
+  for (std::size_t c = 0; c < cells; ++c) cellStart_[c + 1] += cellStart_[c];
+  cellItems_.resize(cellStart_[cells]);
+  for (const CellSpan& span : spans_) {
+    for (int cy = span.cy0; cy <= span.cy1; ++cy) {
+      for (int cx = span.cx0; cx <= span.cx1; ++cx) {
+        cellItems_[cellStart_[static_cast<std::size_t>(cy) * columns_ + cx]++] = span.item;
+      }
     }
   }
+  // Placing advanced each start to the next cell's start: shift them back.
+  for (std::size_t c = cells; c > 0; --c) cellStart_[c] = cellStart_[c - 1];
+  cellStart_[0] = 0;
   indexed_ = true;
 }
 
