@@ -11,6 +11,13 @@ namespace {
 // 10 × 10 pick meets one to four cells and a cell holds few items of a crowded view.
 constexpr double kCellSize = 32.0;
 
+// The grid cell (column or row) holding window coordinate `v`, clamped to [0, last].
+// Clamping before the conversion keeps huge or infinite coordinates defined, and on the
+// clamped, non-negative value truncation is the floor.
+int cellOf(double v, int last) noexcept {
+  return static_cast<int>(std::clamp(v / kCellSize, 0.0, static_cast<double>(last)));
+}
+
 // Where the pixel centres of a window of pixels lie: the first and last centre.
 WindowBox centresOf(const WindowBox& window) noexcept {
   return {window.x0 + 0.5, window.y0 + 0.5, window.x1 - 0.5, window.y1 - 0.5};
@@ -190,11 +197,8 @@ void DrawList::buildIndex() const {
       outside_.push_back(static_cast<std::uint32_t>(i));
     }
     if (!(b.x1 > 0.0) || !(b.y1 > 0.0) || !(b.x0 < viewportWidth_) || !(b.y0 < viewportHeight_)) continue;
-    const CellSpan span{static_cast<std::uint32_t>(i),
-                        std::clamp(static_cast<int>(std::floor(b.x0 / kCellSize)), 0, columns_ - 1),
-                        std::clamp(static_cast<int>(std::floor(b.y0 / kCellSize)), 0, rows_ - 1),
-                        std::clamp(static_cast<int>(std::floor(b.x1 / kCellSize)), 0, columns_ - 1),
-                        std::clamp(static_cast<int>(std::floor(b.y1 / kCellSize)), 0, rows_ - 1)};
+    const CellSpan span{static_cast<std::uint32_t>(i), cellOf(b.x0, columns_ - 1), cellOf(b.y0, rows_ - 1),
+                        cellOf(b.x1, columns_ - 1), cellOf(b.y1, rows_ - 1)};
     for (int cy = span.cy0; cy <= span.cy1; ++cy) {
       for (int cx = span.cx0; cx <= span.cx1; ++cx) ++cellStart_[static_cast<std::size_t>(cy) * columns_ + cx + 1];
     }
@@ -233,10 +237,10 @@ void DrawList::forCandidates(const WindowBox& window, Visit&& visit) const {
     for (std::uint32_t i : outside_) once(i);
   }
   if (window.x1 > 0.0 && window.y1 > 0.0 && window.x0 < viewportWidth_ && window.y0 < viewportHeight_) {
-    const int cx0 = std::clamp(static_cast<int>(std::floor(window.x0 / kCellSize)), 0, columns_ - 1);
-    const int cy0 = std::clamp(static_cast<int>(std::floor(window.y0 / kCellSize)), 0, rows_ - 1);
-    const int cx1 = std::clamp(static_cast<int>(std::floor(window.x1 / kCellSize)), 0, columns_ - 1);
-    const int cy1 = std::clamp(static_cast<int>(std::floor(window.y1 / kCellSize)), 0, rows_ - 1);
+    const int cx0 = cellOf(window.x0, columns_ - 1);
+    const int cy0 = cellOf(window.y0, rows_ - 1);
+    const int cx1 = cellOf(window.x1, columns_ - 1);
+    const int cy1 = cellOf(window.y1, rows_ - 1);
     for (int cy = cy0; cy <= cy1; ++cy) {
       for (int cx = cx0; cx <= cx1; ++cx) {
         const std::size_t cell = static_cast<std::size_t>(cy) * columns_ + cx;
