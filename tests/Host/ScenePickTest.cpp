@@ -7,6 +7,8 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <limits>
+#include <optional>
 #include <span>
 #include <string>
 #include <variant>
@@ -14,6 +16,7 @@
 #include "Common/Ellipsoid.h"
 #include "Common/Transforms.h"
 #include "Scene/BillboardCollection.h"
+#include "Scene/DrawList.h"
 #include "Scene/LabelCollection.h"
 #include "Scene/PointPrimitiveCollection.h"
 #include "Scene/PolylineCollection.h"
@@ -403,6 +406,25 @@ TEST_F(ScenePickTest, DrawingBufferDepthOutsideZeroToOneGivesNothing) {
   for (const double d : {-0.01, 1.01, std::nan("")}) {
     EXPECT_FALSE(SceneTransforms::drawingBufferToWgs84Coordinates(scene, {200.0, 150.0}, d)) << d;
   }
+}
+
+TEST(DrawListGrid, ItemsReachingToInfinityArePickedWhereTheyCrossTheWindow) {
+  // A line running off towards the horizon can project to an unbounded box: the grid
+  // must still file it, and only by the cells it crosses inside the viewport.
+  DrawList list;
+  list.reset(800, 600);
+  DrawItem wide;
+  wide.kind = DrawKind::Point;
+  wide.box = {100.0, 100.0, std::numeric_limits<double>::infinity(), 110.0};
+  list.add(wide);
+  DrawItem tall;
+  tall.kind = DrawKind::Point;
+  tall.box = {300.0, -1e300, 310.0, 1e300};
+  list.add(tall);
+  EXPECT_EQ(list.pick({700, 105}, 3, 3), std::optional<std::size_t>(0));
+  EXPECT_EQ(list.pick({305, 500}, 3, 3), std::optional<std::size_t>(1));
+  EXPECT_EQ(list.pick({50, 50}, 3, 3), std::nullopt);
+  EXPECT_EQ(list.rectangle({0, 0}, 800, 600), (std::vector<std::size_t>{0, 1}));
 }
 
 }  // namespace
