@@ -166,8 +166,8 @@ void ModelGizmo::build(PrimitiveCollection& primitives, const Vector3<double>& d
     instance.geometry = std::move(line);
     instance.id = kRingId;
     instance.color = ColorGeometryInstanceAttribute::fromColor(kRingColor);
-    auto part = std::make_shared<Primitive>(singleInstance(std::move(instance)),
-                                            std::make_shared<PolylineColorAppearance>());
+    auto part =
+        std::make_shared<Primitive>(singleInstance(std::move(instance)), std::make_shared<PolylineColorAppearance>());
     part->setDepthTestEnabled(kOverTerrain);
     ring = part.get();
     primitives.add(std::move(part));

@@ -139,9 +139,8 @@ std::shared_ptr<PrimitiveBase> makePreviewLine(PreviewLine line) {
     geometry.granularity = kGroundGranularity;
     geometry.arcType = ArcType::GEODESIC;
     instance.geometry = std::move(geometry);
-    auto primitive =
-        std::make_shared<GroundPolylinePrimitive>(singleInstance(std::move(instance)),
-                                                  std::move(line.appearance), line.classification, true, false);
+    auto primitive = std::make_shared<GroundPolylinePrimitive>(
+        singleInstance(std::move(instance)), std::move(line.appearance), line.classification, true, false);
     primitive->setZIndex(line.zIndex);
     return primitive;
   }
