@@ -25,7 +25,7 @@ class ImageName {
 
   friend bool operator==(const ImageName& a, const ImageName& b) noexcept { return a.name_ == b.name_; }
   friend bool operator==(const ImageName& a, const std::string& b) noexcept { return a.str() == b; }
-  friend bool operator==(const ImageName& a, const char* b) noexcept { return a.str() == b; }
+  friend bool operator==(const ImageName& a, const char* b) noexcept { return b ? a.str() == b : a.empty(); }
   friend std::ostream& operator<<(std::ostream& out, const ImageName& name) { return out << name.str(); }
 
  private:
